@@ -1,0 +1,245 @@
+// The main window (dialog 102).
+#include "app/KorvaneDlg.h"
+#include "app/AboutDlg.h"
+#include "app/KorvaneApp.h"
+#include "apps/ApplicationsPage.h"
+#include "perf/PerformancePage.h"
+#include "process/ProcessPage.h"
+#include "res/resource.h"
+
+namespace {
+
+const CommandEntry<CKorvaneDlg> kCommands[] = {
+    Command(ID_FILE_NEW_TASK, &CKorvaneDlg::OnNewTask),
+    Command(ID_OPTIONS_TOPMOST, &CKorvaneDlg::OnTopmost),
+    Command(ID_OPTIONS_HIDE_ON_MIN, &CKorvaneDlg::OnHideOnMin),
+    Command(ID_OPTIONS_AUTOBOOT, &CKorvaneDlg::ToggleAutoBoot),
+    Command(ID_VIEW_REFRESH_NOW, &CKorvaneDlg::OnRefreshNow),
+    CommandRange(ID_SPEED_HIGH, ID_SPEED_REALTIME, &CKorvaneDlg::OnUpdateSpeed),
+    Command(ID_LOCK_COMPUTER, &CKorvaneDlg::OnLockComputer),
+    Command(ID_QUICK_TAKEOVER, &CKorvaneDlg::OnQuickTakeover),
+    Command(ID_QUICK_SHUTDOWN, &CKorvaneDlg::OnQuickShutdown),
+    Command(ID_SET_UNLOCK_PASSWORD, &CKorvaneDlg::OnSetUnlockPassword),
+    Command(ID_APP_ABOUT, &CKorvaneDlg::OnAbout),
+    Command(ID_RESTORE, &CKorvaneDlg::OnRestore),
+};
+
+const char* const kTabTexts[] = {"应用程序", "进程", "性能"};
+const int kPageX = 20;
+const int kPageY = 36;
+
+// The menu bar's check marks, for the settings rules.
+class CMenuBarChecks : public IMenuChecks {
+public:
+    explicit CMenuBarChecks(HMENU hMenu) : m_menu(hMenu) {}
+    void CheckItem(unsigned id, bool checked) override { m_menu.CheckMenuItem(id, checked); }
+
+private:
+    CMenu m_menu;
+};
+
+}  // namespace
+
+CKorvaneDlg::CKorvaneDlg() : CDialog(IDD_KORVANE_DIALOG, nullptr)
+{
+    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_KORVANE));
+    m_pApplicationsPage = new CApplicationsPage(this);
+    m_pProcessPage = new CProcessPage(this);
+    m_pPerformancePage = new CPerformancePage(this);
+}
+
+CKorvaneDlg::~CKorvaneDlg()
+{
+    // The pages normally go in OnDestroy; this covers a window that was never created.
+    delete m_pProcessPage;
+    delete m_pPerformancePage;
+    delete m_pApplicationsPage;
+}
+
+void CKorvaneDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_TAB_PAGES, m_tabPages);
+}
+
+BOOL CKorvaneDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    m_pProcessPage->Create(IDD_PROCESS_PAGE, this);
+    m_pPerformancePage->Create(IDD_PERFORMANCE_PAGE, this);
+    m_pApplicationsPage->Create(IDD_APPLICATIONS_PAGE, this);
+    m_bTakeover = false;
+
+    for (int i = 0; i < 3; ++i)
+        m_tabPages.InsertItem(i, kTabTexts[i]);
+    SelectPage(theApp.m_nShowPage);
+    m_tabPages.SetCurSel(theApp.m_nShowPage);
+
+    if (theApp.m_bTopmost)
+        SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetTimer(TIMER_REFRESH, TimerElapse(theApp.m_nRefreshPeriod));
+    return TRUE;
+}
+
+void CKorvaneDlg::ApplySettingsToMenu()
+{
+    CMenuBarChecks checks(GetMenu());
+    theApp.CKorvaneSettings::ApplySettingsToMenu(checks);
+}
+
+void CKorvaneDlg::SelectPage(int nPage)
+{
+    CDialog* pages[3] = {m_pApplicationsPage, m_pProcessPage, m_pPerformancePage};
+    for (CDialog* page : pages)
+        page->ShowWindow(SW_HIDE);
+    if (nPage < 0 || nPage > 2)
+        return;
+    pages[nPage]->SetWindowPos(HWND_TOP, kPageX, kPageY, 0, 0, SWP_NOSIZE);
+    pages[nPage]->ShowWindow(SW_SHOW);
+    if (nPage == 2)
+        m_pPerformancePage->RefreshPerformance();
+}
+
+bool CKorvaneDlg::OnCmdMsg(UINT nID)
+{
+    return DispatchCommand(this, kCommands, nID) || CDialog::OnCmdMsg(nID);
+}
+
+bool CKorvaneDlg::OnNotify(const NMHDR& nmhdr, LRESULT& result)
+{
+    if (nmhdr.idFrom == IDC_TAB_PAGES && nmhdr.code == TCN_SELCHANGE) {
+        SelectPage(m_tabPages.GetCurSel());
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+void CKorvaneDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == TIMER_REFRESH)
+        UpdateStatusBar();
+}
+
+INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        if (OnSysCommand(static_cast<UINT>(wParam), lParam))
+            return SetMsgResult(0);
+        return FALSE;
+    case WM_HOTKEY:
+        return SetMsgResult(OnHotKey(wParam));
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_hIcon);
+    default:
+        return CDialog::WindowProc(msg, wParam, lParam);
+    }
+}
+
+bool CKorvaneDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    switch (nID) {
+    case SC_SIZE:
+    case SC_MAXIMIZE:
+        return true;
+    case SC_MINIMIZE:
+        if (m_bTakeover)
+            return true;
+        DefWindowProcA(m_hWnd, WM_SYSCOMMAND, nID, lParam);
+        if (theApp.m_bHideOnMin)
+            ShowWindow(SW_HIDE);
+        return true;
+    case SC_CLOSE:
+        if (m_bTakeover)
+            OnQuickTakeover();
+        // The default close of this dialog is its cancel, which only hides a modeless dialog.
+        OnCancel();
+        ShowWindow(SW_MINIMIZE);
+        ShowWindow(SW_HIDE);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CKorvaneDlg::OnHotKey(WPARAM nHotKeyId)
+{
+    if (m_bLocked)
+        return 1;  // nothing reaches past the lock
+    switch (nHotKeyId) {
+    case HOTKEY_RESTORE: OnRestore(); break;
+    case HOTKEY_LOCK: OnLockComputer(); break;
+    case HOTKEY_TAKEOVER: OnQuickTakeover(); break;
+    default: break;
+    }
+    return 1;
+}
+
+void CKorvaneDlg::OnRestore()
+{
+    if (m_bLocked)
+        return;
+    ShowWindow(SW_RESTORE);
+}
+
+void CKorvaneDlg::OnTopmost()
+{
+    theApp.m_bTopmost = theApp.m_bTopmost == 0 ? 1 : 0;
+    SetWindowPos(theApp.m_bTopmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    CMenu(GetMenu()).CheckMenuItem(ID_OPTIONS_TOPMOST, theApp.m_bTopmost != 0);
+}
+
+void CKorvaneDlg::OnHideOnMin()
+{
+    theApp.m_bHideOnMin = theApp.m_bHideOnMin == 0 ? 1 : 0;
+    CMenu(GetMenu()).CheckMenuItem(ID_OPTIONS_HIDE_ON_MIN, theApp.m_bHideOnMin != 0);
+}
+
+void CKorvaneDlg::ToggleAutoBoot()
+{
+    CMenuBarChecks checks(GetMenu());
+    theApp.CKorvaneSettings::ToggleAutoBoot(DefaultRegistry(), checks, theApp.GetProgramDirectory());
+}
+
+void CKorvaneDlg::OnRefreshNow()
+{
+    m_pProcessPage->RefreshProcessList();
+    m_pPerformancePage->RefreshPerformance();
+    m_pApplicationsPage->RefreshWindowList();
+}
+
+void CKorvaneDlg::OnUpdateSpeed(UINT nID)
+{
+    theApp.ChooseSpeed(nID);
+    UINT elapse = TimerElapse(theApp.m_nRefreshPeriod);
+    m_pProcessPage->RefreshProcessList();
+    m_pApplicationsPage->KillTimer(TIMER_REFRESH);
+    m_pApplicationsPage->SetTimer(TIMER_REFRESH, elapse);
+    m_pPerformancePage->KillTimer(TIMER_REFRESH);
+    m_pPerformancePage->SetTimer(TIMER_REFRESH, elapse);
+    m_pPerformancePage->RefreshPerformance();
+    CMenu menu(GetMenu());
+    for (UINT id = ID_SPEED_HIGH; id <= ID_SPEED_REALTIME; ++id)
+        menu.CheckMenuItem(id, false);
+    menu.CheckMenuItem(nID, true);
+}
+
+void CKorvaneDlg::OnAbout()
+{
+    CAboutDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CKorvaneDlg::OnDestroy()
+{
+    theApp.SaveSettings(DefaultRegistry(), m_tabPages.GetCurSel());
+    delete m_pProcessPage;
+    m_pProcessPage = nullptr;
+    delete m_pPerformancePage;
+    m_pPerformancePage = nullptr;
+    delete m_pApplicationsPage;
+    m_pApplicationsPage = nullptr;
+}

@@ -1,0 +1,64 @@
+// The main window: tabs with the three pages, menu commands, hot keys, status bar, options.
+#pragma once
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "protect/Takeover.h"
+#include <vector>
+
+class CApplicationsPage;
+class CProcessPage;
+class CPerformancePage;
+class CCoverWindow;
+
+class CKorvaneDlg : public CDialog {
+public:
+    CKorvaneDlg();
+    ~CKorvaneDlg() override;
+
+    void SelectPage(int nPage);
+    void ApplySettingsToMenu();
+    void UpdateStatusBar();
+
+    // Menu commands and hot-key actions.
+    void OnNewTask();
+    void OnTopmost();
+    void OnHideOnMin();
+    void ToggleAutoBoot();
+    void OnRefreshNow();
+    void OnUpdateSpeed(UINT nID);
+    void OnLockComputer();
+    void OnQuickTakeover();
+    void OnQuickShutdown();
+    void OnSetUnlockPassword();
+    void OnAbout();
+    void OnRestore();
+
+    // The takeover's priority changes.
+    void DemoteOtherProcesses();
+    void RestoreOtherProcesses();
+
+    bool m_bTakeover = false;
+    // True while the computer lock is up: nothing may show the main window then.
+    bool m_bLocked = false;
+    CApplicationsPage* m_pApplicationsPage;
+    CProcessPage* m_pProcessPage;
+    CPerformancePage* m_pPerformancePage;
+    CCoverWindow* m_pCoverWindow = nullptr;
+    std::vector<SAVED_PRIORITY> m_savedPriorities;
+    CTabCtrl m_tabPages;
+    HICON m_hIcon;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    INT_PTR WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCmdMsg(UINT nID) override;
+    bool OnNotify(const NMHDR& nmhdr, LRESULT& result) override;
+    void OnTimer(UINT_PTR nIDEvent) override;
+    void OnDestroy() override;
+
+private:
+    // True when the system command was handled here (no default handling).
+    bool OnSysCommand(UINT nID, LPARAM lParam);
+    LRESULT OnHotKey(WPARAM nHotKeyId);
+};

@@ -1,0 +1,75 @@
+// The registry over advapi32. Each call opens its key, does one thing and closes it.
+#include "common/Registry.h"
+#include <windows.h>
+
+namespace {
+
+HKEY RootKey(RegRoot root)
+{
+    switch (root) {
+    case RegRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegRoot::DynData: return HKEY_DYN_DATA;
+    }
+    return HKEY_LOCAL_MACHINE;
+}
+
+class Win32Registry : public IRegistry {
+public:
+    bool CreateKey(RegRoot root, const char* key) override
+    {
+        HKEY h;
+        DWORD disposition;
+        if (RegCreateKeyExA(RootKey(root), key, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &h,
+                            &disposition) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(h);
+        return true;
+    }
+
+    bool QueryValue(RegRoot root, const char* key, const char* name, void* data, uint32_t* size,
+                    uint32_t* type) override
+    {
+        HKEY h;
+        if (RegOpenKeyExA(RootKey(root), key, 0, KEY_READ, &h) != ERROR_SUCCESS)
+            return false;
+        DWORD cb = *size;
+        DWORD t = 0;
+        LONG rc = RegQueryValueExA(h, name, nullptr, &t, static_cast<BYTE*>(data), &cb);
+        RegCloseKey(h);
+        if (rc != ERROR_SUCCESS || cb > *size)
+            return false;
+        *size = cb;
+        if (type)
+            *type = t;
+        return true;
+    }
+
+    bool SetString(RegRoot root, const char* key, const char* name, const char* text, uint32_t bytes) override
+    {
+        HKEY h;
+        if (RegOpenKeyExA(RootKey(root), key, 0, KEY_WRITE, &h) != ERROR_SUCCESS)
+            return false;
+        LONG rc = RegSetValueExA(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+        RegCloseKey(h);
+        return rc == ERROR_SUCCESS;
+    }
+
+    bool DeleteValue(RegRoot root, const char* key, const char* name) override
+    {
+        HKEY h;
+        if (RegOpenKeyExA(RootKey(root), key, 0, KEY_WRITE, &h) != ERROR_SUCCESS)
+            return false;
+        LONG rc = RegDeleteValueA(h, name);
+        RegCloseKey(h);
+        return rc == ERROR_SUCCESS;
+    }
+};
+
+}  // namespace
+
+IRegistry& DefaultRegistry()
+{
+    static Win32Registry registry;
+    return registry;
+}

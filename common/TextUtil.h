@@ -1,0 +1,21 @@
+// Small text helpers shared by the pages and the settings store. Texts are narrow, ANSI code page.
+#pragma once
+#include <stddef.h>
+
+// Offset just after the last backslash of path, or -1 when it holds none.
+int GetFileNameOffset(const char* path);
+
+// The leading decimal number of text, after optional white space and an optional sign, as atoi
+// reads it; 0 when the text does not start with a number. Out-of-range numbers saturate.
+int ParseLeadingInt(const char* text);
+
+// True when the first n bytes of a and b are equal, treating the terminating zero as a byte
+// (so a shorter text differs from a longer one within n).
+bool PrefixEquals(const char* a, const char* b, size_t n);
+
+// Copies src into dst (capacity cap) and terminates it; returns false, leaving dst empty, when
+// src does not fit.
+bool CopyText(char* dst, size_t cap, const char* src);
+
+// Formats a signed decimal number into buf ("%d").
+void FormatInt(char* buf, size_t cap, int value);
