@@ -317,13 +317,4 @@ TEST_F(ProcessListTest, LongPathsGiveTheirImageNameAndTheTableStopsAt255)
     EXPECT_EQ(rows.GetCount(), 255);
 }
 
-TEST(FileNameOffset, FindsTheCharacterAfterTheLastBackslash)
-{
-    EXPECT_EQ(GetFileNameOffset("C:\\WINDOWS\\EXPLORER.EXE"), 11);
-    EXPECT_EQ(GetFileNameOffset("EXPLORER.EXE"), -1);
-    EXPECT_EQ(GetFileNameOffset(""), -1);
-    EXPECT_EQ(GetFileNameOffset("C:\\DIR\\"), 7);
-    EXPECT_EQ(GetFileNameOffset("\\A"), 1);
-}
-
 }  // namespace
