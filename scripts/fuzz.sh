@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
-build=build/fuzz
+build=build/fuzz-long
 CC=clang CXX=clang++ cmake -S . -B "$build" -DKORVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 >/dev/null
 mkdir -p "$build/findings"
