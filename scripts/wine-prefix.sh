@@ -16,3 +16,6 @@ if [ ! -f "$marker" ]; then
   touch "$marker"
 fi
 wineserver -p 120 >/dev/null 2>&1 || true
+# Start Wine's own background processes now, detached from any pipe: started by the first test
+# program instead, they would inherit its output pipe and keep `wine ... | iconv` from ending.
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
