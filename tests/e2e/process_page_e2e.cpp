@@ -1,7 +1,7 @@
 // The Processes tab under Wine: its columns, the listed processes, a child process coming and
 // going, ending it with "结束进程", raising its priority class with the popup's "高(&H)"
 // command, the popup's check mark, and keys that must not close the page.
-#include "Harness.h"
+#include "process_tab.h"
 #include <tlhelp32.h>
 #include <stdio.h>
 #include <string>
@@ -10,65 +10,9 @@ using namespace e2e;
 
 namespace {
 
-const int kListId = 1001;
-const int kEndButtonId = 1002;
 const UINT kCmdPriorityHigh = 32787;
 const UINT kCmdPriorityNormal = 32788;
-const DWORD kTwoRefreshes = 2500;
-
-struct PageFinder {
-    HWND page = nullptr;
-};
-
-BOOL CALLBACK FindPageProc(HWND hwnd, LPARAM lParam)
-{
-    PageFinder* finder = reinterpret_cast<PageFinder*>(lParam);
-    // The Applications page has a list 1001 too, but no button 1002.
-    if (ClassName(hwnd) == "#32770" && ClassName(GetDlgItem(hwnd, kListId)) == "SysListView32" &&
-        ClassName(GetDlgItem(hwnd, kEndButtonId)) == "Button") {
-        finder->page = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The Processes page: the child dialog of the main window that holds list 1001 and button 1002.
-HWND FindProcessPage(HWND main)
-{
-    PageFinder finder;
-    EnumChildWindows(main, FindPageProc, reinterpret_cast<LPARAM>(&finder));
-    return finder.page;
-}
-
-std::string Number(DWORD id)
-{
-    char text[16];
-    snprintf(text, sizeof text, "%d", static_cast<int>(id));
-    return text;
-}
-
-// Index of the row whose column 1 shows the process number, -1 when there is none.
-int FindRow(HWND list, DWORD pid)
-{
-    std::vector<std::string> ids = ListColumn(list, 1);
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (ids[i] == Number(pid))
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-bool SelectRow(HWND list, int row)
-{
-    RemoteMemory mem(list, sizeof(LVITEMA));
-    if (!mem.ok())
-        return false;
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    mem.Write(&item, sizeof item);
-    return SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(mem.ptr())) != 0;
-}
+const UINT kCmdPriorityIdle = 32789;
 
 struct Column {
     std::string heading;
@@ -151,27 +95,6 @@ private:
     PROCESS_INFORMATION m_pi = {};
 };
 
-struct Setup {
-    Korvane k;
-    HWND main = nullptr;
-    HWND page = nullptr;
-    HWND list = nullptr;
-
-    bool Start()
-    {
-        // Start on the Processes tab, as a remembered choice.
-        ResetKorvaneRegistry();
-        WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
-        WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "ShowPage", "1");
-        main = k.StartReady();
-        if (!main)
-            return false;
-        page = FindProcessPage(main);
-        list = page ? Item(page, kListId) : nullptr;
-        return list && IsVisible(page) && WaitUntil([&] { return ListCount(list) > 0; });
-    }
-};
-
 // A right click on a row, made with the mouse (SendInput), so that the list itself sends its
 // right-click notification. The page tracks the popup inside that notification's handler.
 bool RightClickRow(HWND list, int row)
@@ -207,7 +130,7 @@ HWND FindPopupMenu(DWORD pid)
 
 E2E_TEST(ColumnsAreSetUpInOrder)
 {
-    Setup s;
+    ProcessTab s;
     CHECK_TRUE(s.Start());
     const char* headings[] = {"影像名称", "进程号", "级别", "内存堆", "线程数"};
     const int widths[] = {80, 70, 40, 60, 50};
@@ -220,13 +143,13 @@ E2E_TEST(ColumnsAreSetUpInOrder)
     DWORD ex = static_cast<DWORD>(SendMessageA(s.list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
     // Nothing is selected yet: the button is disabled.
-    EXPECT_FALSE(IsWindowEnabled(Item(s.page, kEndButtonId)));
-    EXPECT_STREQ(ItemText(s.page, kEndButtonId), "结束进程");
+    EXPECT_FALSE(IsWindowEnabled(Item(s.page, kEndProcessId)));
+    EXPECT_STREQ(ItemText(s.page, kEndProcessId), "结束进程");
 }
 
 E2E_TEST(ListsRunningProcessesWithNamesNumbersThreadsAndLevels)
 {
-    Setup s;
+    ProcessTab s;
     CHECK_TRUE(s.Start());
     // This test program and korvane.exe itself are among the rows.
     int own = -1;
@@ -257,7 +180,7 @@ E2E_TEST(ListsRunningProcessesWithNamesNumbersThreadsAndLevels)
 
 E2E_TEST(ChildAppearsWithinTwoRefreshesAndGoesAfterItEnds)
 {
-    Setup s;
+    ProcessTab s;
     CHECK_TRUE(s.Start());
     Child child;
     CHECK_TRUE(child.Start());
@@ -276,14 +199,14 @@ E2E_TEST(ChildAppearsWithinTwoRefreshesAndGoesAfterItEnds)
 
 E2E_TEST(EndProcessEndsTheSelectedChildAndRemovesItsRowAtOnce)
 {
-    Setup s;
+    ProcessTab s;
     CHECK_TRUE(s.Start());
     Child child;
     CHECK_TRUE(child.Start());
     int row = -1;
     CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
     CHECK_TRUE(SelectRow(s.list, row));
-    HWND button = Item(s.page, kEndButtonId);
+    HWND button = Item(s.page, kEndProcessId);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != FALSE; }, 1000));
 
     // The click is handled before SendMessage returns: the row must be gone by then.
@@ -299,7 +222,7 @@ E2E_TEST(EndProcessEndsTheSelectedChildAndRemovesItsRowAtOnce)
 
 E2E_TEST(HighFromThePopupRaisesTheChildAndTheLevelFollows)
 {
-    Setup s;
+    ProcessTab s;
     CHECK_TRUE(s.Start());
     Child child;
     CHECK_TRUE(child.Start());
@@ -318,7 +241,7 @@ E2E_TEST(HighFromThePopupRaisesTheChildAndTheLevelFollows)
 
 E2E_TEST(EnterAndEscDoNotCloseThePage)
 {
-    Setup s;
+    ProcessTab s;
     CHECK_TRUE(s.Start());
     int rows = ListCount(s.list);
     CHECK_TRUE(SendCommand(s.page, IDOK));
@@ -333,7 +256,7 @@ E2E_TEST(EnterAndEscDoNotCloseThePage)
 
 E2E_TEST(PopupChecksTheSelectedProcessLevel)
 {
-    Setup s;
+    ProcessTab s;
     CHECK_TRUE(s.Start());
     Child child;
     CHECK_TRUE(child.Start());
@@ -347,7 +270,7 @@ E2E_TEST(PopupChecksTheSelectedProcessLevel)
     DWORD hmenu = static_cast<DWORD>(SendMessageA(menu, MN_GETHMENU, 0, 0));
     EXPECT_NE(hmenu, 0ul);
     DWORD low = 0, normal = 0, high = 0, count = 0;
-    EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuState", {hmenu, 32789, MF_BYCOMMAND}, &low));
+    EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuState", {hmenu, kCmdPriorityIdle, MF_BYCOMMAND}, &low));
     EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuState", {hmenu, kCmdPriorityNormal, MF_BYCOMMAND}, &normal));
     EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuState", {hmenu, kCmdPriorityHigh, MF_BYCOMMAND}, &high));
     EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuItemCount", {hmenu}, &count));
