@@ -61,9 +61,13 @@ CTaskList::CTaskList(IListRows& rows, ITopWindows& windows, IIconImages& images)
 
 void CTaskList::RefreshWindowList()
 {
+    if (m_bInPass)
+        return;
+    m_bInPass = true;
     CAddVisitor visitor(*this);
     m_windows.EnumTopWindows(visitor);
     RemoveClosedWindows();
+    m_bInPass = false;
 }
 
 bool CTaskList::IsExcludedTitle(const char* title)

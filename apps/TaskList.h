@@ -28,6 +28,8 @@ public:
     CTaskList(IListRows& rows, ITopWindows& windows, IIconImages& images);
 
     // One refresh pass: adds new windows, retitles known ones, then removes closed or hidden ones.
+    // A call made while a pass is under way (from a message answered during an icon fetch, say)
+    // does nothing.
     void RefreshWindowList();
     void AddWindowProc(WindowHandle hWnd);
     // True when the window is listed already; its title cell is rewritten when it differs.
@@ -54,6 +56,7 @@ private:
     ITopWindows& m_windows;
     IIconImages& m_images;
     std::vector<int> m_freeImages;
+    bool m_bInPass = false;
 };
 
 // One hang-check pass: probes every listed window once and writes its status when it changed.

@@ -223,6 +223,31 @@ TEST_F(TaskListTest, ImageListStaysBoundedWhileWindowsComeAndGo)
     EXPECT_EQ(images.images[static_cast<size_t>(rows.rows[0].image)], 0x999u);
 }
 
+// Windows whose icon fetch lets the page answer a message that asks for another pass.
+class ReentrantWindows : public MemoryTopWindows {
+public:
+    CTaskList* list = nullptr;
+    IconHandle FetchSmallIcon(WindowHandle hWnd, unsigned timeoutMs) override
+    {
+        list->RefreshWindowList();
+        return MemoryTopWindows::FetchSmallIcon(hWnd, timeoutMs);
+    }
+};
+
+TEST(TaskListReentryTest, PassRequestedDuringAnIconFetchDoesNotListAWindowTwice)
+{
+    MemoryListRows rows;
+    ReentrantWindows windows;
+    MemoryIconImages images;
+    CTaskList list(rows, windows, images);
+    windows.list = &list;
+    windows.Add(1, "One");
+    windows.Add(2, "Two");
+    list.RefreshWindowList();
+    EXPECT_EQ(rows.GetCount(), 2);
+    EXPECT_EQ(rows.inserts, 2);
+}
+
 TEST_F(TaskListTest, SelectionDecidesTheButtons)
 {
     windows.Add(1, "One");
