@@ -67,9 +67,14 @@ int main()
     if (hDlg) {
         LRESULT def = SendMessageA(hDlg, DM_GETDEFID, 0, 0);
         APPS_CHECK(HIWORD(def) == DC_HASDEFID && LOWORD(def) == IDCANCEL, "default button %lx", static_cast<long>(def));
-        SendMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
-        APPS_CHECK(WaitFor([&] { return !IsWindow(hDlg); }, 3000), "cancel did not close the dialog");
-        APPS_CHECK(WaitForSingleObject(hTest, 500) == WAIT_TIMEOUT, "cancel ended the process");
+        // Enter presses the focused push button: the focus must be on "取消" too.
+        GUITHREADINFO gti = {};
+        gti.cbSize = sizeof gti;
+        GetGUIThreadInfo(GetWindowThreadProcessId(hDlg, nullptr), &gti);
+        APPS_CHECK(gti.hwndFocus == GetDlgItem(hDlg, IDCANCEL), "focus on control %d", GetDlgCtrlID(gti.hwndFocus));
+        PostMessageA(gti.hwndFocus ? gti.hwndFocus : hDlg, WM_KEYDOWN, VK_RETURN, 0);
+        APPS_CHECK(WaitFor([&] { return !IsWindow(hDlg); }, 3000), "Enter did not close the dialog");
+        APPS_CHECK(WaitForSingleObject(hTest, 500) == WAIT_TIMEOUT, "Enter ended the process");
 
         APPS_CHECK(EndTask(k, list, hHang), "hang target not listed");
         hDlg = WaitWindow("#32770", kEndProgramTitle, 5000);
