@@ -1,56 +1,111 @@
-// Helpers of the Applications page's end-to-end tests: start programs, find windows, read and
-// select list-view items of another process, check results. Header-only; console programs.
+// Helpers of the Applications page's end-to-end tests, over the e2e harness: the page and its
+// list, rows found by window handle, selection across processes, the test window program, and a
+// watch on how long the main window goes without answering.
 #pragma once
-#include <windows.h>
-#include <commctrl.h>
+#include "Harness.h"
 #include <stdio.h>
-#include <string.h>
 #include <string>
-#include <vector>
 
 namespace apps_e2e {
 
-inline int& Failures()
+using namespace e2e;
+
+// The page's texts as GBK bytes.
+const char kRunning[] = "\xD5\xFD\xD4\xDA\xD4\xCB\xD0\xD0";      // 正在运行
+const char kNotResponding[] = "\xCE\xB4\xCF\xEC\xD3\xA6";        // 未响应
+// Messages the test window program understands (see testwin/testwin.cpp).
+const UINT kTestHang = WM_APP + 1;  // wParam: milliseconds
+const UINT kTestHide = WM_APP + 2;
+const UINT kTestShow = WM_APP + 3;
+
+// The Applications page: the main window's child dialog with the task list 1001 and button 1017.
+inline HWND AppsPage(HWND hMain)
 {
-    static int n = 0;
-    return n;
+    for (HWND h = GetWindow(hMain, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (GetDlgItem(h, 1001) && GetDlgItem(h, 1017) && GetDlgItem(h, 1006))
+            return h;
+    }
+    return nullptr;
 }
 
-#define APPS_CHECK(cond, ...)                                                  \
-    do {                                                                       \
-        if (!(cond)) {                                                         \
-            ++apps_e2e::Failures();                                            \
-            printf("FAIL %s:%d: %s: ", __FILE__, __LINE__, #cond);             \
-            printf(__VA_ARGS__);                                               \
-            printf("\n");                                                      \
-            fflush(stdout);                                                    \
-        }                                                                      \
-    } while (0)
-
-// "Windows 任务管理器" and the page's texts, as GBK bytes.
-const char kMainTitle[] = "Windows \xC8\xCE\xCE\xF1\xB9\xDC\xC0\xED\xC6\xF7";
-const char kRunning[] = "\xD5\xFD\xD4\xDA\xD4\xCB\xD0\xD0";
-const char kNotResponding[] = "\xCE\xB4\xCF\xEC\xD3\xA6";
-
-inline std::string ExeDir()
+inline std::string HandleText(HWND h)
 {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    char* slash = strrchr(path, '\\');
-    if (slash)
-        slash[1] = '\0';
-    return path;
+    char buf[16];
+    snprintf(buf, sizeof buf, "%d", static_cast<int>(reinterpret_cast<INT_PTR>(h)));
+    return buf;
 }
 
-inline HANDLE Start(const std::string& cmdline, DWORD* pid = nullptr)
+// Row of the list whose column 2 holds the window's handle, -1 when none does.
+inline int FindRow(HWND hList, HWND hWnd)
 {
+    std::vector<std::string> handles = ListColumn(hList, 2);
+    for (size_t i = 0; i < handles.size(); ++i) {
+        if (handles[i] == HandleText(hWnd))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+inline int FindTitleRow(HWND hList, const std::string& title)
+{
+    std::vector<std::string> titles = ListColumn(hList, 0);
+    for (size_t i = 0; i < titles.size(); ++i) {
+        if (titles[i] == title)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+inline std::string StatusOf(HWND hList, HWND hWnd)
+{
+    int row = FindRow(hList, hWnd);
+    return row < 0 ? "<not listed>" : ListCell(hList, row, 1);
+}
+
+// Selects a row of another process's list (LVM_SETITEMSTATE with the item in that process).
+inline bool SelectRow(HWND hList, int row)
+{
+    RemoteMemory mem(hList, sizeof(LVITEMA));
+    if (!mem.ok())
+        return false;
+    LVITEMA item = {};
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    mem.Write(&item, sizeof item);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(hList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(mem.ptr()),
+                               SMTO_NORMAL, 5000, &result) && result;
+}
+
+// Image index of a row of another process's list, -1 when it cannot be read.
+inline int RowImage(HWND hList, int row)
+{
+    RemoteMemory mem(hList, sizeof(LVITEMA));
+    if (!mem.ok())
+        return -1;
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    mem.Write(&item, sizeof item);
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(mem.ptr()), SMTO_NORMAL, 5000, &result) ||
+        !result)
+        return -1;
+    mem.Read(&item, sizeof item);
+    return item.iImage;
+}
+
+// Starts the test window program (next to korvane.exe) with its window arguments.
+inline HANDLE StartTestWindows(const std::string& args, DWORD* pid = nullptr)
+{
+    std::string cmd = "\"" + KorvaneDir() + "\\korvane_testwin.exe\" " + args;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::vector<char> buf(cmdline.begin(), cmdline.end());
-    buf.push_back('\0');
-    if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        printf("cannot start %s (%lu)\n", cmdline.c_str(), GetLastError());
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        printf("    cannot start %s (%lu)\n", cmd.c_str(), GetLastError());
         return nullptr;
     }
     CloseHandle(pi.hThread);
@@ -59,119 +114,21 @@ inline HANDLE Start(const std::string& cmdline, DWORD* pid = nullptr)
     return pi.hProcess;
 }
 
-template <class Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs)
+inline void EndTestWindows(HANDLE hProcess)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (pred())
-            return true;
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(50);
-    }
+    if (!hProcess)
+        return;
+    TerminateProcess(hProcess, 0);
+    WaitForSingleObject(hProcess, 5000);
+    CloseHandle(hProcess);
 }
 
-inline HWND WaitWindow(const char* cls, const char* title, DWORD timeoutMs)
+inline HWND WaitWindow(const char* cls, const char* title, DWORD timeoutMs = 10000)
 {
     HWND h = nullptr;
-    WaitFor([&] { return (h = FindWindowA(cls, title)) != nullptr; }, timeoutMs);
+    WaitUntil([&] { return (h = FindWindowA(cls, title)) != nullptr; }, timeoutMs, 50);
     return h;
 }
-
-// A list-view control of another process, read through memory allocated in that process.
-class RemoteList {
-public:
-    explicit RemoteList(HWND hList) : m_hList(hList)
-    {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hList, &pid);
-        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (m_hProcess)
-            m_remote = VirtualAllocEx(m_hProcess, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
-    }
-    ~RemoteList()
-    {
-        if (m_remote)
-            VirtualFreeEx(m_hProcess, m_remote, 0, MEM_RELEASE);
-        if (m_hProcess)
-            CloseHandle(m_hProcess);
-    }
-    RemoteList(const RemoteList&) = delete;
-    RemoteList& operator=(const RemoteList&) = delete;
-
-    int Count() const { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Text(int item, int sub) const
-    {
-        LVITEMA lv = {};
-        lv.iSubItem = sub;
-        lv.cchTextMax = 1024;
-        lv.pszText = static_cast<char*>(m_remote) + 512;
-        Write(&lv, sizeof lv);
-        Send(LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(m_remote));
-        char buf[1024] = {};
-        ReadProcessMemory(m_hProcess, static_cast<char*>(m_remote) + 512, buf, sizeof buf - 1, nullptr);
-        return buf;
-    }
-    int Image(int item) const
-    {
-        LVITEMA lv = {};
-        lv.mask = LVIF_IMAGE;
-        lv.iItem = item;
-        Write(&lv, sizeof lv);
-        Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(m_remote));
-        ReadProcessMemory(m_hProcess, m_remote, &lv, sizeof lv, nullptr);
-        return lv.iImage;
-    }
-    void Select(int item) const
-    {
-        LVITEMA lv = {};
-        lv.state = LVIS_SELECTED | LVIS_FOCUSED;
-        lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        Write(&lv, sizeof lv);
-        Send(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(m_remote));
-    }
-    int ColumnWidth(int col) const { return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col), 0)); }
-    // Row whose column 2 holds the window handle, -1 when none does.
-    int Find(HWND hWnd) const
-    {
-        char want[16];
-        snprintf(want, sizeof want, "%d", static_cast<int>(reinterpret_cast<INT_PTR>(hWnd)));
-        int n = Count();
-        for (int i = 0; i < n; ++i) {
-            if (Text(i, 2) == want)
-                return i;
-        }
-        return -1;
-    }
-    int FindTitle(const std::string& title) const
-    {
-        int n = Count();
-        for (int i = 0; i < n; ++i) {
-            if (Text(i, 0) == title)
-                return i;
-        }
-        return -1;
-    }
-    std::string StatusOf(HWND hWnd) const
-    {
-        int row = Find(hWnd);
-        return row < 0 ? "<not listed>" : Text(row, 1);
-    }
-
-private:
-    LRESULT Send(UINT msg, WPARAM wp, LPARAM lp) const
-    {
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(m_hList, msg, wp, lp, SMTO_NORMAL, 5000, &r);
-        return static_cast<LRESULT>(r);
-    }
-    void Write(const void* data, size_t size) const { WriteProcessMemory(m_hProcess, m_remote, data, size, nullptr); }
-
-    HWND m_hList;
-    HANDLE m_hProcess = nullptr;
-    void* m_remote = nullptr;
-};
 
 // Without a window manager, Wine waits up to 2 s for a managed window to be withdrawn whenever one
 // is hidden or destroyed (any dialog closing), which would show as a silence of the program under
@@ -187,47 +144,8 @@ inline void UseUnmanagedWindows()
     RegCloseKey(h);
 }
 
-// Korvane started for a test: the main window, the Applications page and its list.
-struct Korvane {
-    HANDLE hProcess = nullptr;
-    HWND hMain = nullptr;
-    HWND hPage = nullptr;
-    HWND hList = nullptr;
-
-    bool Launch()
-    {
-        hProcess = Start("\"" + ExeDir() + "korvane.exe\"");
-        if (!hProcess)
-            return false;
-        hMain = WaitWindow("#32770", kMainTitle, 20000);
-        if (!hMain)
-            return false;
-        // The page is the child dialog that holds the task list (1001) and the button 1017.
-        WaitFor([&] {
-            for (HWND h = GetWindow(hMain, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-                if (GetDlgItem(h, 1017) && GetDlgItem(h, 1001)) {
-                    hPage = h;
-                    hList = GetDlgItem(h, 1001);
-                    return true;
-                }
-            }
-            return false;
-        }, 10000);
-        return hList != nullptr;
-    }
-    void Quit()
-    {
-        if (hMain)
-            PostMessageA(hMain, WM_COMMAND, 57665, 0);  // File > Exit
-        if (hProcess && WaitForSingleObject(hProcess, 10000) != WAIT_OBJECT_0)
-            TerminateProcess(hProcess, 1);
-        if (hProcess)
-            CloseHandle(hProcess);
-        hProcess = nullptr;
-    }
-};
-
-// Measures, on a thread of its own, the longest time the main window took to answer messages.
+// Measures, on a thread of its own, the longest time the window took to answer a null message
+// (between two answers, sent every 20 ms).
 class AnswerWatch {
 public:
     explicit AnswerWatch(HWND hWnd) : m_hWnd(hWnd)
@@ -236,6 +154,9 @@ public:
         m_hThread = CreateThread(nullptr, 0, Run, this, 0, &id);
     }
     ~AnswerWatch() { Stop(); }
+    AnswerWatch(const AnswerWatch&) = delete;
+    AnswerWatch& operator=(const AnswerWatch&) = delete;
+    // Ends the watch; the longest silence in milliseconds.
     DWORD Stop()
     {
         if (m_hThread) {
@@ -257,7 +178,7 @@ private:
             if (SendMessageTimeoutA(self->m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r)) {
                 DWORD now = GetTickCount();
                 if (now - last > 500)
-                    printf("main window silent for %lu ms, until tick %lu\n", now - last, now);
+                    printf("    main window silent for %lu ms, until tick %lu\n", now - last, now);
                 if (now - last > self->m_longest)
                     self->m_longest = now - last;
                 last = now;
@@ -271,11 +192,5 @@ private:
     volatile LONG m_stop = 0;
     volatile DWORD m_longest = 0;
 };
-
-inline int Finish(const char* name)
-{
-    printf("%s: %s (%d failures)\n", name, Failures() ? "FAILED" : "passed", Failures());
-    return Failures() ? 1 : 0;
-}
 
 }  // namespace apps_e2e

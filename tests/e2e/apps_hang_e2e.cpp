@@ -8,89 +8,82 @@ namespace {
 
 const char kEndProgramTitle[] = "\xBD\xE1\xCA\xF8\xB3\xCC\xD0\xF2";  // 结束程序
 
-bool EndTask(Korvane& k, RemoteList& list, HWND hTarget)
+bool EndTask(HWND hPage, HWND hList, HWND hTarget)
 {
-    int row = list.Find(hTarget);
-    if (row < 0)
+    int row = FindRow(hList, hTarget);
+    if (row < 0 || !SelectRow(hList, row))
         return false;
-    list.Select(row);
-    printf("end task at tick %lu\n", GetTickCount());
-    PostMessageA(k.hPage, WM_COMMAND, 1017, 0);
-    return true;
+    printf("    end task at tick %lu\n", GetTickCount());
+    return PostCommand(hPage, 1017);
 }
 
 }  // namespace
 
-int main()
+E2E_TEST(HangCheckAndEndTask)
 {
     UseUnmanagedWindows();
     Korvane k;
-    if (!k.Launch()) {
-        printf("korvane did not start\n");
-        return 1;
-    }
-    RemoteList list(k.hList);
-    AnswerWatch watch(k.hMain);
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    CHECK_TRUE(hPage);
+    HWND hList = GetDlgItem(hPage, 1001);
+    AnswerWatch watch(hMain);
 
-    HANDLE hTest = Start("\"" + ExeDir() + "korvane_testwin.exe\" \"w:Hang Target\" \"b:Busy Window\" \"w:Close Target\"");
-    HWND hHang = WaitWindow(nullptr, "Hang Target", 10000);
-    HWND hBusy = WaitWindow(nullptr, "Busy Window", 10000);
-    HWND hClose = WaitWindow(nullptr, "Close Target", 10000);
-    APPS_CHECK(hHang && hBusy && hClose, "test windows did not open");
+    HANDLE hTest = StartTestWindows("\"w:Hang Target\" \"b:Busy Window\" \"w:Close Target\"");
+    CHECK_TRUE(hTest);
+    HWND hHang = WaitWindow(nullptr, "Hang Target");
+    HWND hBusy = WaitWindow(nullptr, "Busy Window");
+    HWND hClose = WaitWindow(nullptr, "Close Target");
+    CHECK_TRUE(hHang && hBusy && hClose);
 
-    APPS_CHECK(WaitFor([&] { return list.StatusOf(hHang) == kRunning && list.StatusOf(hClose) == kRunning; }, 9000),
-               "running windows not marked running: %s", list.StatusOf(hHang).c_str());
-    APPS_CHECK(WaitFor([&] { return list.StatusOf(hBusy) == kNotResponding; }, 9000),
-               "a window busy 100 ms on every message is %s", list.StatusOf(hBusy).c_str());
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(hList, hHang) == kRunning && StatusOf(hList, hClose) == kRunning; }, 9000));
+    // Busy for 100 ms on every message: never answers within 50 ms.
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(hList, hBusy) == kNotResponding; }, 9000));
 
     // Hangs for 6 s: marked within one hang-check pass, running again after it recovers.
-    PostMessageA(hHang, WM_APP + 1, 6000, 0);
+    PostMessageA(hHang, kTestHang, 6000, 0);
     DWORD hungAt = GetTickCount();
-    APPS_CHECK(WaitFor([&] { return list.StatusOf(hHang) == kNotResponding; }, 3000 + 1500),
-               "hung window is %s", list.StatusOf(hHang).c_str());
-    APPS_CHECK(WaitFor([&] { return list.StatusOf(hHang) == kRunning; }, 6000 + 3000 + 1500),
-               "recovered window is %s", list.StatusOf(hHang).c_str());
-    printf("hung window recovered in the list after %lu ms\n", GetTickCount() - hungAt);
-    APPS_CHECK(list.StatusOf(hBusy) == kNotResponding, "busy window is %s", list.StatusOf(hBusy).c_str());
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(hList, hHang) == kNotResponding; }, 3000 + 1500));
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(hList, hHang) == kRunning; }, 6000 + 3000 + 1500));
+    printf("    hung window shown running again %lu ms after it hung\n", GetTickCount() - hungAt);
+    EXPECT_STREQ(StatusOf(hList, hBusy), kNotResponding);
 
     // End task on a running window: it closes and its item leaves.
-    APPS_CHECK(EndTask(k, list, hClose), "close target not listed");
-    APPS_CHECK(WaitFor([&] { return !IsWindow(hClose); }, 3000), "running window not closed");
-    APPS_CHECK(WaitFor([&] { return list.Find(hClose) < 0; }, 3000), "closed window's item stays");
+    EXPECT_TRUE(EndTask(hPage, hList, hClose));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hClose); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hClose) < 0; }, 3000));
 
-    // End task on a hung window: the end-program dialog, Enter cancels, then end now.
-    PostMessageA(hHang, WM_APP + 1, 60000, 0);
-    APPS_CHECK(WaitFor([&] { return list.StatusOf(hHang) == kNotResponding; }, 4500), "not marked hung");
-    APPS_CHECK(EndTask(k, list, hHang), "hang target not listed");
-    HWND hDlg = WaitWindow("#32770", kEndProgramTitle, 5000);
-    APPS_CHECK(hDlg != nullptr, "end-program dialog did not appear");
-    if (hDlg) {
-        LRESULT def = SendMessageA(hDlg, DM_GETDEFID, 0, 0);
-        APPS_CHECK(HIWORD(def) == DC_HASDEFID && LOWORD(def) == IDCANCEL, "default button %lx", static_cast<long>(def));
-        // Enter presses the focused push button: the focus must be on "取消" too.
-        GUITHREADINFO gti = {};
-        gti.cbSize = sizeof gti;
-        GetGUIThreadInfo(GetWindowThreadProcessId(hDlg, nullptr), &gti);
-        APPS_CHECK(gti.hwndFocus == GetDlgItem(hDlg, IDCANCEL), "focus on control %d", GetDlgCtrlID(gti.hwndFocus));
-        PostMessageA(gti.hwndFocus ? gti.hwndFocus : hDlg, WM_KEYDOWN, VK_RETURN, 0);
-        APPS_CHECK(WaitFor([&] { return !IsWindow(hDlg); }, 3000), "Enter did not close the dialog");
-        APPS_CHECK(WaitForSingleObject(hTest, 500) == WAIT_TIMEOUT, "Enter ended the process");
+    // End task on a hung window: the end-program dialog; Enter cancels; "立即结束" ends the process.
+    PostMessageA(hHang, kTestHang, 60000, 0);
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(hList, hHang) == kNotResponding; }, 4500));
+    EXPECT_TRUE(EndTask(hPage, hList, hHang));
+    HWND hDlg = WaitWindow(kDialogClass, kEndProgramTitle, 5000);
+    CHECK_TRUE(hDlg);
+    EXPECT_EQ(GetWindow(hDlg, GW_OWNER), hMain);
+    LRESULT def = SendMessageA(hDlg, DM_GETDEFID, 0, 0);
+    EXPECT_EQ(static_cast<int>(HIWORD(def)), DC_HASDEFID);
+    EXPECT_EQ(static_cast<int>(LOWORD(def)), IDCANCEL);
+    // Enter presses the focused push button: the focus is on "取消" as well.
+    GUITHREADINFO gti = {};
+    gti.cbSize = sizeof gti;
+    GetGUIThreadInfo(GetWindowThreadProcessId(hDlg, nullptr), &gti);
+    EXPECT_EQ(gti.hwndFocus, GetDlgItem(hDlg, IDCANCEL));
+    PostMessageA(gti.hwndFocus ? gti.hwndFocus : hDlg, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 3000));
+    EXPECT_EQ(WaitForSingleObject(hTest, 500), static_cast<DWORD>(WAIT_TIMEOUT));
 
-        APPS_CHECK(EndTask(k, list, hHang), "hang target not listed");
-        hDlg = WaitWindow("#32770", kEndProgramTitle, 5000);
-        APPS_CHECK(hDlg != nullptr, "end-program dialog did not appear again");
-        if (hDlg)
-            PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
-        APPS_CHECK(WaitForSingleObject(hTest, 5000) == WAIT_OBJECT_0, "end now did not end the process");
-        APPS_CHECK(WaitFor([&] { return list.Find(hHang) < 0 && list.Find(hBusy) < 0; }, 5000),
-                   "ended process's windows stay listed");
-    }
+    EXPECT_TRUE(EndTask(hPage, hList, hHang));
+    hDlg = WaitWindow(kDialogClass, kEndProgramTitle, 5000);
+    CHECK_TRUE(hDlg);
+    PostCommand(hDlg, IDOK);
+    EXPECT_EQ(WaitForSingleObject(hTest, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    // Every window of the ended process leaves, one per refresh pass.
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hHang) < 0 && FindRow(hList, hBusy) < 0; }, 5000));
+
     DWORD longest = watch.Stop();
-    printf("longest gap between answers of the main window: %lu ms\n", longest);
-    APPS_CHECK(longest < 1100, "main window did not answer for %lu ms", longest);
-
-    TerminateProcess(hTest, 0);
-    CloseHandle(hTest);
-    k.Quit();
-    return Finish("apps_hang_e2e");
+    printf("    longest silence of the main window: %lu ms\n", longest);
+    EXPECT_TRUE(longest < 1100);
+    EndTestWindows(hTest);
+    EXPECT_TRUE(k.Exit());
 }

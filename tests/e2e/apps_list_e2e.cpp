@@ -1,63 +1,97 @@
 // End to end: which windows the Applications page lists, hidden windows leaving and coming back on
-// top, a closed window leaving, and the page's columns.
+// top, retitled and closed windows, and the page's columns and buttons.
 #include "apps_e2e_util.h"
 
 using namespace apps_e2e;
 
-int main()
+E2E_TEST(ListedWindowsFollowTheRules)
 {
     Korvane k;
-    if (!k.Launch()) {
-        printf("korvane did not start\n");
-        return 1;
-    }
-    RemoteList list(k.hList);
-    APPS_CHECK(list.ColumnWidth(0) == 220, "width %d", list.ColumnWidth(0));
-    APPS_CHECK(list.ColumnWidth(1) == 80, "width %d", list.ColumnWidth(1));
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    CHECK_TRUE(hPage);
+    HWND hList = GetDlgItem(hPage, 1001);
 
     const std::string excludedGbk = std::string(kMainTitle) + " 2";
     DWORD pid = 0;
-    HANDLE hTest = Start("\"" + ExeDir() + "korvane_testwin.exe\" \"w:Apps Visible\" \"o:Apps Owned\" "
-                         "\"p:Apps Popup\" \"h:Apps Hidden\" \"w:Program Manager 2\" \"w:Windows Korvane 7\" "
-                         "\"w:" + excludedGbk + "\" \"w:Apps Second\"", &pid);
-    HWND hVisible = WaitWindow(nullptr, "Apps Visible", 10000);
-    HWND hSecond = WaitWindow(nullptr, "Apps Second", 10000);
-    APPS_CHECK(hVisible && hSecond, "test windows did not open");
+    HANDLE hTest = StartTestWindows("\"w:Apps Visible\" \"o:Apps Owned\" \"p:Apps Popup\" \"h:Apps Hidden\" "
+                                    "\"w:Program Manager 2\" \"w:Windows Korvane 7\" \"w:" + excludedGbk +
+                                    "\" \"w:Apps Second\"", &pid);
+    CHECK_TRUE(hTest);
+    HWND hVisible = WaitWindow(nullptr, "Apps Visible");
+    HWND hSecond = WaitWindow(nullptr, "Apps Second");
+    CHECK_TRUE(hVisible && hSecond);
+    CHECK_TRUE(FindWindowA(nullptr, "Apps Owned") && FindWindowA(nullptr, "Apps Popup") && FindWindowA(nullptr, "Apps Hidden"));
 
-    APPS_CHECK(WaitFor([&] { return list.Find(hVisible) >= 0 && list.Find(hSecond) >= 0; }, 5000),
-               "visible unowned windows not listed");
-    // Give the page two more passes to list anything it should not.
-    Sleep(2500);
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) >= 0 && FindRow(hList, hSecond) >= 0; }, 5000));
+    Sleep(2500);  // two more passes for anything that should not be listed
     for (const char* title : {"Apps Owned", "Apps Popup", "Apps Hidden", "Program Manager 2", "Windows Korvane 7"})
-        APPS_CHECK(list.FindTitle(title) < 0, "%s is listed", title);
-    APPS_CHECK(list.FindTitle(excludedGbk) < 0, "the task manager title with a suffix is listed");
-    APPS_CHECK(list.FindTitle(kMainTitle) < 0, "korvane lists itself");
-    int row = list.Find(hVisible);
-    if (row >= 0) {
-        APPS_CHECK(list.Text(row, 0) == "Apps Visible", "title %s", list.Text(row, 0).c_str());
-        char pidText[16];
-        snprintf(pidText, sizeof pidText, "%d", static_cast<int>(pid));
-        APPS_CHECK(list.Text(row, 3) == pidText, "process %s, want %s", list.Text(row, 3).c_str(), pidText);
+        EXPECT_EQ(FindTitleRow(hList, title), -1);
+    EXPECT_EQ(FindTitleRow(hList, excludedGbk), -1);
+    EXPECT_EQ(FindTitleRow(hList, kMainTitle), -1);
+    int row = FindRow(hList, hVisible);
+    if (EXPECT_TRUE(row >= 0)) {
+        EXPECT_STREQ(ListCell(hList, row, 0), "Apps Visible");
+        EXPECT_STREQ(ListCell(hList, row, 3), std::to_string(static_cast<int>(pid)));
+        EXPECT_TRUE(RowImage(hList, row) >= 0);
     }
 
     // Hidden: leaves. Shown again: comes back on top.
-    PostMessageA(hVisible, WM_APP + 2, 0, 0);
-    APPS_CHECK(WaitFor([&] { return list.Find(hVisible) < 0; }, 3000), "hidden window stays listed");
-    PostMessageA(hVisible, WM_APP + 3, 0, 0);
-    APPS_CHECK(WaitFor([&] { return list.Find(hVisible) == 0; }, 3000), "shown window not back on top (row %d)",
-               list.Find(hVisible));
+    PostMessageA(hVisible, kTestHide, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) < 0; }, 3000));
+    PostMessageA(hVisible, kTestShow, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) == 0; }, 3000));
 
-    // A retitled window is shown with its new title.
+    // Retitled: the new title is shown.
     SetWindowTextA(hSecond, "Apps Second Renamed");
-    APPS_CHECK(WaitFor([&] { return list.FindTitle("Apps Second Renamed") >= 0; }, 3000), "new title not shown");
+    EXPECT_TRUE(WaitUntil([&] { return FindTitleRow(hList, "Apps Second Renamed") >= 0; }, 3000));
 
     // Closed: leaves.
     PostMessageA(hSecond, WM_CLOSE, 0, 0);
-    APPS_CHECK(WaitFor([&] { return list.Find(hSecond) < 0; }, 4000), "closed window stays listed");
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hSecond) < 0; }, 4000));
 
-    TerminateProcess(hTest, 0);
-    CloseHandle(hTest);
-    APPS_CHECK(WaitFor([&] { return list.Find(hVisible) < 0; }, 15000), "windows of an ended process stay listed");
-    k.Quit();
-    return Finish("apps_list_e2e");
+    EndTestWindows(hTest);
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) < 0; }, 15000));
+    EXPECT_TRUE(k.Exit());
+}
+
+E2E_TEST(ColumnsButtonsAndEnterLeaveThePageAlone)
+{
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    CHECK_TRUE(hPage);
+    HWND hList = GetDlgItem(hPage, 1001);
+    EXPECT_EQ(static_cast<int>(SendMessageA(hList, LVM_GETCOLUMNWIDTH, 0, 0)), 220);
+    EXPECT_EQ(static_cast<int>(SendMessageA(hList, LVM_GETCOLUMNWIDTH, 1, 0)), 80);
+    EXPECT_TRUE(SendMessageA(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+
+    HANDLE hTest = StartTestWindows("\"w:Apps Select Me\"");
+    HWND hWin = WaitWindow(nullptr, "Apps Select Me");
+    CHECK_TRUE(hWin);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hWin) == kRunning; }, 8000));
+    HWND hEnd = GetDlgItem(hPage, 1017), hSwitch = GetDlgItem(hPage, 1006);
+    EXPECT_FALSE(IsWindowEnabled(hEnd));
+    EXPECT_FALSE(IsWindowEnabled(hSwitch));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hWin)));
+    EXPECT_TRUE(IsWindowEnabled(hEnd));
+    EXPECT_TRUE(IsWindowEnabled(hSwitch));
+
+    // Enter and Esc in the page leave it open and unchanged.
+    int count = ListCount(hList);
+    SendCommand(hPage, IDOK);
+    SendCommand(hPage, IDCANCEL);
+    EXPECT_TRUE(IsWindowVisible(hPage));
+    EXPECT_EQ(ListCount(hList), count);
+
+    // Window level from the page: topmost and back.
+    EXPECT_TRUE(SendCommand(hPage, 32800));
+    EXPECT_TRUE(WaitUntil([&] { return IsTopmost(hWin); }, 2000));
+    EXPECT_TRUE(SendCommand(hPage, 32801));
+    EXPECT_TRUE(WaitUntil([&] { return !IsTopmost(hWin); }, 2000));
+
+    EndTestWindows(hTest);
+    EXPECT_TRUE(k.Exit());
 }
