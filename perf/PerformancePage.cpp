@@ -154,6 +154,10 @@ void CPerformancePage::OnTrayNotify(WPARAM nIconId, LPARAM nMouseMessage)
 
 void CPerformancePage::SetTotalsText(int id, const char* text)
 {
+    // A static repaints itself at once on every new text, even an equal one: write only changes.
+    char current[64];
+    if (GetDlgItemText(id, current, sizeof current) == strlen(text) && strcmp(current, text) == 0)
+        return;
     SetDlgItemText(id, text);
 }
 
