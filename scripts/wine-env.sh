@@ -5,4 +5,5 @@ export WINEPREFIX="$KORVANE_BUILD_DIR/wineprefix"
 export WINEDEBUG=-all
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono/Gecko installer prompts, no desktop menu entries written to the host.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

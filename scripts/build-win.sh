@@ -1,0 +1,6 @@
+#!/bin/bash
+# Cross-builds korvane.exe and the end-to-end test programs into build/win.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win -j2

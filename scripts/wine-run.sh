@@ -1,0 +1,16 @@
+#!/bin/bash
+# Runs a Windows console program in the Wine prefix of a build tree, with KORVANE_EXE naming
+# that tree's korvane.exe; the program's GBK output is shown as UTF-8. Without an X display
+# the program runs under its own Xvfb. Usage: scripts/wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:?build dir}; shift
+"$here/wine-prefix.sh" "$build" || exit 1
+. "$here/wine-env.sh" "$build"
+# Wine maps the Unix root to drive Z:.
+export KORVANE_EXE="Z:$(echo "$KORVANE_BUILD_DIR/korvane.exe" | tr / '\\')"
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$build" "$@"
+fi
+wine "$@" | iconv -f GBK -t UTF-8 -c
+exit "${PIPESTATUS[0]}"

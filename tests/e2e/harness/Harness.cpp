@@ -1,0 +1,835 @@
+// End-to-end harness: see Harness.h.
+#include "Harness.h"
+#include <tlhelp32.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace e2e {
+
+const char kMainTitle[] = "Windows 任务管理器";
+const char kDialogClass[] = "#32770";
+const char kSettingsKey[] = "Software\\Marrowfen\\Korvane";
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// --- waiting -------------------------------------------------------------------------------
+
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs, DWORD stepMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (cond())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return cond();
+        ::Sleep(stepMs);
+    }
+}
+
+// --- the program ---------------------------------------------------------------------------
+
+std::string KorvaneExe()
+{
+    const char* exe = getenv("KORVANE_EXE");
+    if (!exe || !*exe) {
+        fprintf(stderr, "KORVANE_EXE is not set (scripts/wine-run.sh sets it)\n");
+        return "korvane.exe";
+    }
+    return exe;
+}
+
+std::string KorvaneDir()
+{
+    std::string exe = KorvaneExe();
+    size_t slash = exe.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
+}
+
+Korvane::~Korvane()
+{
+    Kill();
+}
+
+bool Korvane::Start(const std::string& args, const char* cwd)
+{
+    Kill();
+    std::string cmd = "\"" + KorvaneExe() + "\"";
+    if (!args.empty())
+        cmd += " " + args;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd, &si, &m_pi)) {
+        printf("    CreateProcess(%s) failed: %lu\n", cmd.c_str(), GetLastError());
+        m_pi = {};
+        return false;
+    }
+    CloseHandle(m_pi.hThread);
+    m_pi.hThread = nullptr;
+    return true;
+}
+
+HWND Korvane::StartReady(const std::string& args, DWORD timeoutMs)
+{
+    return Start(args) ? WaitReady(timeoutMs) : nullptr;
+}
+
+HWND Korvane::WaitReady(DWORD timeoutMs)
+{
+    m_hwnd = nullptr;
+    if (!m_pi.hProcess)
+        return nullptr;
+    WaitUntil([&] {
+        if (!Running())
+            return true;
+        HWND h = FindMainWindow(m_pi.dwProcessId);
+        if (h && IsReady(h))
+            m_hwnd = h;
+        return m_hwnd != nullptr;
+    }, timeoutMs);
+    if (!m_hwnd)
+        printf("    korvane.exe (pid %lu) has no ready main window (%s)\n", m_pi.dwProcessId,
+               Running() ? "still running" : "process ended");
+    return m_hwnd;
+}
+
+bool Korvane::Running() const
+{
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Korvane::WaitEnd(DWORD timeoutMs)
+{
+    return !m_pi.hProcess || WaitForSingleObject(m_pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD Korvane::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    if (m_pi.hProcess)
+        GetExitCodeProcess(m_pi.hProcess, &code);
+    return code;
+}
+
+bool Korvane::Exit(DWORD timeoutMs)
+{
+    HWND h = m_hwnd ? m_hwnd : FindMainWindow(Pid());
+    if (!h || !PostCommand(h, kCmdExit))
+        return false;
+    return WaitEnd(timeoutMs);
+}
+
+void Korvane::Kill()
+{
+    if (!m_pi.hProcess)
+        return;
+    if (Running()) {
+        TerminateProcess(m_pi.hProcess, 1);
+        WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+    CloseHandle(m_pi.hProcess);
+    m_pi = {};
+    m_hwnd = nullptr;
+}
+
+void EndStrayKorvanes()
+{
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe)) {
+        if (_stricmp(pe.szExeFile, "korvane.exe") != 0)
+            continue;
+        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pe.th32ProcessID);
+        if (h) {
+            printf("    ending a stray korvane.exe (pid %lu)\n", pe.th32ProcessID);
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
+    }
+    CloseHandle(snap);
+}
+
+DWORD WindowPid(HWND hwnd)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    return pid;
+}
+
+namespace {
+
+struct EnumData {
+    DWORD pid;
+    std::vector<HWND> found;
+    bool mainOnly;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lp)
+{
+    EnumData* d = reinterpret_cast<EnumData*>(lp);
+    if (d->pid && WindowPid(hwnd) != d->pid)
+        return TRUE;
+    if (d->mainOnly && (ClassName(hwnd) != kDialogClass || WindowText(hwnd) != kMainTitle))
+        return TRUE;
+    d->found.push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> FindMainWindows()
+{
+    EnumData d{0, {}, true};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&d));
+    return d.found;
+}
+
+HWND FindMainWindow(DWORD pid)
+{
+    if (!pid)
+        return FindWindowA(kDialogClass, kMainTitle);
+    EnumData d{pid, {}, true};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&d));
+    return d.found.empty() ? nullptr : d.found.front();
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid)
+{
+    EnumData d{pid, {}, false};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&d));
+    return d.found;
+}
+
+bool IsReady(HWND hwnd)
+{
+    if (!hwnd || !IsWindow(hwnd))
+        return false;
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &r))
+        return false;
+    return TabCount(Item(hwnd, kTabControlId)) == 3;
+}
+
+// --- messages ------------------------------------------------------------------------------
+
+bool SendCommand(HWND hwnd, UINT id, DWORD timeoutMs)
+{
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, timeoutMs, &r) != 0;
+}
+
+bool PostCommand(HWND hwnd, UINT id)
+{
+    return PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0) != 0;
+}
+
+bool PostSysCommand(HWND hwnd, UINT sc)
+{
+    return PostMessageA(hwnd, WM_SYSCOMMAND, sc, 0) != 0;
+}
+
+bool Sync(HWND hwnd, DWORD timeoutMs)
+{
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &r) != 0;
+}
+
+// --- keyboard ------------------------------------------------------------------------------
+
+bool PressKeys(const std::vector<BYTE>& vks)
+{
+    std::vector<INPUT> in;
+    for (BYTE vk : vks) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        i.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
+        if (vk == VK_INSERT || vk == VK_DELETE || vk == VK_HOME || vk == VK_END)
+            i.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+        in.push_back(i);
+    }
+    for (size_t k = vks.size(); k-- > 0;) {
+        INPUT i = in[k];
+        i.ki.dwFlags |= KEYEVENTF_KEYUP;
+        in.push_back(i);
+    }
+    return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
+}
+
+bool XdotoolKey(const char* keys)
+{
+    // Wine starts a Unix program given by its Unix path.
+    std::string cmd = std::string("start.exe /wait /unix /usr/bin/xdotool key ") + keys;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 5000);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code == 0;
+}
+
+// --- texts ---------------------------------------------------------------------------------
+
+std::string WindowText(HWND hwnd)
+{
+    char buf[1024] = {};
+    DWORD_PTR r = 0;
+    if (!hwnd || !SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
+                                      SMTO_ABORTIFHUNG, 2000, &r))
+        return "";
+    return buf;
+}
+
+std::string ClassName(HWND hwnd)
+{
+    char buf[256] = {};
+    GetClassNameA(hwnd, buf, sizeof buf);
+    return buf;
+}
+
+HWND Item(HWND dlg, int id) { return dlg ? GetDlgItem(dlg, id) : nullptr; }
+std::string ItemText(HWND dlg, int id) { return WindowText(Item(dlg, id)); }
+bool IsVisible(HWND hwnd) { return hwnd && IsWindowVisible(hwnd); }
+bool IsMinimized(HWND hwnd) { return hwnd && IsIconic(hwnd); }
+bool IsTopmost(HWND hwnd) { return hwnd && (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST); }
+
+// --- controls of another process ------------------------------------------------------------
+
+RemoteMemory::RemoteMemory(HWND owner, size_t size) : m_size(size)
+{
+    m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, WindowPid(owner));
+    if (m_process)
+        m_ptr = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+}
+
+RemoteMemory::~RemoteMemory()
+{
+    if (m_ptr)
+        VirtualFreeEx(m_process, m_ptr, 0, MEM_RELEASE);
+    if (m_process)
+        CloseHandle(m_process);
+}
+
+bool RemoteMemory::Write(const void* data, size_t size, size_t offset)
+{
+    SIZE_T done = 0;
+    return m_ptr && offset + size <= m_size &&
+           WriteProcessMemory(m_process, static_cast<char*>(m_ptr) + offset, data, size, &done) && done == size;
+}
+
+bool RemoteMemory::Read(void* data, size_t size, size_t offset) const
+{
+    SIZE_T done = 0;
+    return m_ptr && offset + size <= m_size &&
+           ReadProcessMemory(m_process, static_cast<char*>(m_ptr) + offset, data, size, &done) && done == size;
+}
+
+namespace {
+
+LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool* ok = nullptr)
+{
+    DWORD_PTR r = 0;
+    BOOL sent = hwnd && SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, 2000, &r);
+    if (ok)
+        *ok = sent != 0;
+    return sent ? static_cast<LRESULT>(r) : 0;
+}
+
+}  // namespace
+
+int ListCount(HWND list)
+{
+    bool ok = false;
+    LRESULT n = SendTimeout(list, LVM_GETITEMCOUNT, 0, 0, &ok);
+    return ok ? static_cast<int>(n) : -1;
+}
+
+std::string ListCell(HWND list, int row, int col)
+{
+    const size_t kText = 260;
+    RemoteMemory mem(list, sizeof(LVITEMA) + kText);
+    if (!mem.ok())
+        return "";
+    LVITEMA item = {};
+    item.iSubItem = col;
+    item.pszText = static_cast<char*>(mem.ptr()) + sizeof(LVITEMA);
+    item.cchTextMax = kText;
+    char text[kText] = {};
+    if (!mem.Write(&item, sizeof item) || !mem.Write(text, sizeof text, sizeof(LVITEMA)))
+        return "";
+    SendTimeout(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(mem.ptr()));
+    mem.Read(text, sizeof text, sizeof(LVITEMA));
+    text[kText - 1] = '\0';
+    return text;
+}
+
+std::vector<std::string> ListColumn(HWND list, int col)
+{
+    std::vector<std::string> cells;
+    int n = ListCount(list);
+    for (int i = 0; i < n; ++i)
+        cells.push_back(ListCell(list, i, col));
+    return cells;
+}
+
+int TabCount(HWND tab)
+{
+    bool ok = false;
+    LRESULT n = SendTimeout(tab, TCM_GETITEMCOUNT, 0, 0, &ok);
+    return ok ? static_cast<int>(n) : -1;
+}
+
+std::string TabText(HWND tab, int index)
+{
+    const size_t kText = 260;
+    RemoteMemory mem(tab, sizeof(TCITEMA) + kText);
+    if (!mem.ok())
+        return "";
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = static_cast<char*>(mem.ptr()) + sizeof(TCITEMA);
+    item.cchTextMax = kText;
+    char text[kText] = {};
+    if (!mem.Write(&item, sizeof item) || !mem.Write(text, sizeof text, sizeof(TCITEMA)))
+        return "";
+    if (!SendTimeout(tab, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(mem.ptr())))
+        return "";
+    // The control may point pszText at its own copy instead of filling the buffer.
+    mem.Read(&item, sizeof item);
+    SIZE_T done = 0;
+    ReadProcessMemory(mem.process(), item.pszText, text, kText - 1, &done);
+    text[kText - 1] = '\0';
+    return text;
+}
+
+int TabCurSel(HWND tab)
+{
+    bool ok = false;
+    LRESULT n = SendTimeout(tab, TCM_GETCURSEL, 0, 0, &ok);
+    return ok ? static_cast<int>(n) : -2;
+}
+
+bool SelectTab(HWND tab, int index)
+{
+    if (!tab)
+        return false;
+    SendTimeout(tab, TCM_SETCURSEL, index, 0);
+    HWND parent = GetParent(tab);
+    RemoteMemory mem(tab, sizeof(NMHDR));
+    NMHDR nm = {};
+    nm.hwndFrom = tab;
+    nm.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tab));
+    nm.code = static_cast<UINT>(TCN_SELCHANGE);
+    if (!mem.Write(&nm, sizeof nm))
+        return false;
+    bool ok = false;
+    SendTimeout(parent, WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(mem.ptr()), &ok);
+    return ok && TabCurSel(tab) == index;
+}
+
+// --- code run inside the program ------------------------------------------------------------
+
+namespace {
+
+// i686 thread procedure: calls block->fn(a1..a5) (stdcall) and returns its result; the frame
+// pointer restores the stack whatever number of arguments the callee removed.
+const unsigned char kCallStub[] = {
+    0x55,                    // push ebp
+    0x89, 0xE5,              // mov ebp, esp
+    0x8B, 0x45, 0x08,        // mov eax, [ebp+8]
+    0xFF, 0x70, 0x14,        // push dword [eax+20]
+    0xFF, 0x70, 0x10,        // push dword [eax+16]
+    0xFF, 0x70, 0x0C,        // push dword [eax+12]
+    0xFF, 0x70, 0x08,        // push dword [eax+8]
+    0xFF, 0x70, 0x04,        // push dword [eax+4]
+    0xFF, 0x10,              // call dword [eax]
+    0x89, 0xEC,              // mov esp, ebp
+    0x5D,                    // pop ebp
+    0xC2, 0x04, 0x00,        // ret 4
+};
+const size_t kBlockOffset = 64;
+const size_t kScratchOffset = 128;   // free space for the callee's output
+const size_t kRemoteSize = 4096;
+
+// Base of a module in another process.
+DWORD_PTR RemoteModuleBase(DWORD pid, const char* dll)
+{
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snap == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD_PTR base = 0;
+    MODULEENTRY32 me = {};
+    me.dwSize = sizeof me;
+    for (BOOL more = Module32First(snap, &me); more; more = Module32Next(snap, &me)) {
+        if (_stricmp(me.szModule, dll) == 0) {
+            base = reinterpret_cast<DWORD_PTR>(me.modBaseAddr);
+            break;
+        }
+    }
+    CloseHandle(snap);
+    return base;
+}
+
+class RemoteCaller {
+public:
+    explicit RemoteCaller(HWND hwnd) : m_mem(hwnd, kRemoteSize), m_pid(WindowPid(hwnd))
+    {
+        m_ok = m_mem.ok() && m_mem.Write(kCallStub, sizeof kCallStub);
+        if (m_ok)
+            m_thread = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                       PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, m_pid);
+        m_ok = m_thread != nullptr;
+    }
+    ~RemoteCaller()
+    {
+        if (m_thread)
+            CloseHandle(m_thread);
+    }
+    bool ok() const { return m_ok; }
+    DWORD Scratch() const { return static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(m_mem.ptr()) + kScratchOffset); }
+    RemoteMemory& mem() { return m_mem; }
+
+    bool Call(const char* dll, const char* function, const std::vector<DWORD>& args, DWORD* result)
+    {
+        if (!m_ok || args.size() > 5)
+            return false;
+        DWORD_PTR fn = Resolve(dll, function);
+        if (!fn)
+            return false;
+        DWORD block[6] = {static_cast<DWORD>(fn)};
+        for (size_t i = 0; i < args.size(); ++i)
+            block[i + 1] = args[i];
+        if (!m_mem.Write(block, sizeof block, kBlockOffset))
+            return false;
+        char* base = static_cast<char*>(m_mem.ptr());
+        HANDLE t = CreateRemoteThread(m_thread, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(base),
+                                      base + kBlockOffset, 0, nullptr);
+        if (!t)
+            return false;
+        bool done = WaitForSingleObject(t, 5000) == WAIT_OBJECT_0;
+        DWORD code = 0;
+        done = done && GetExitCodeThread(t, &code);
+        CloseHandle(t);
+        if (done && result)
+            *result = code;
+        return done;
+    }
+
+private:
+    DWORD_PTR Resolve(const char* dll, const char* function)
+    {
+        HMODULE local = LoadLibraryA(dll);
+        FARPROC fn = local ? GetProcAddress(local, function) : nullptr;
+        if (!fn)
+            return 0;
+        DWORD_PTR remoteBase = RemoteModuleBase(m_pid, dll);
+        if (!remoteBase)
+            return 0;
+        return remoteBase + (reinterpret_cast<DWORD_PTR>(fn) - reinterpret_cast<DWORD_PTR>(local));
+    }
+
+    RemoteMemory m_mem;
+    DWORD m_pid;
+    HANDLE m_thread = nullptr;
+    bool m_ok = false;
+};
+
+DWORD Arg(HWND h) { return static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(h)); }
+
+std::string RemoteMenuString(RemoteCaller& rc, DWORD hmenu, UINT item, UINT flags)
+{
+    char text[256] = {};
+    DWORD n = 0;
+    rc.mem().Write(text, sizeof text, kScratchOffset);
+    if (!rc.Call("user32.dll", "GetMenuStringA", {hmenu, item, rc.Scratch(), sizeof text, flags}, &n) || n == 0)
+        return "";
+    rc.mem().Read(text, sizeof text, kScratchOffset);
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+void WalkMenu(RemoteCaller& rc, DWORD hmenu, int depth, std::vector<MenuEntry>& out)
+{
+    DWORD count = 0;
+    if (!rc.Call("user32.dll", "GetMenuItemCount", {hmenu}, &count) || static_cast<int>(count) <= 0)
+        return;
+    for (UINT i = 0; i < count; ++i) {
+        MenuEntry e;
+        e.depth = depth;
+        DWORD id = 0, state = 0, sub = 0;
+        rc.Call("user32.dll", "GetMenuItemID", {hmenu, i}, &id);
+        rc.Call("user32.dll", "GetMenuState", {hmenu, i, MF_BYPOSITION}, &state);
+        rc.Call("user32.dll", "GetSubMenu", {hmenu, i}, &sub);
+        e.id = sub ? static_cast<UINT>(-1) : id;
+        // For a submenu the high byte holds its item count: keep only the flags.
+        e.state = sub ? (state & 0xFF) : state;
+        e.text = RemoteMenuString(rc, hmenu, i, MF_BYPOSITION);
+        out.push_back(e);
+        if (sub)
+            WalkMenu(rc, sub, depth + 1, out);
+    }
+}
+
+}  // namespace
+
+bool RemoteCall(HWND hwnd, const char* dll, const char* function, const std::vector<DWORD>& args, DWORD* result)
+{
+    RemoteCaller rc(hwnd);
+    return rc.Call(dll, function, args, result);
+}
+
+int MenuState(HWND hwnd, UINT id)
+{
+    RemoteCaller rc(hwnd);
+    DWORD hmenu = 0, state = 0;
+    if (!rc.Call("user32.dll", "GetMenu", {Arg(hwnd)}, &hmenu) || !hmenu)
+        return -1;
+    if (!rc.Call("user32.dll", "GetMenuState", {hmenu, id, MF_BYCOMMAND}, &state))
+        return -1;
+    return static_cast<int>(state);
+}
+
+bool MenuChecked(HWND hwnd, UINT id)
+{
+    int state = MenuState(hwnd, id);
+    return state != -1 && (state & MF_CHECKED);
+}
+
+std::string MenuText(HWND hwnd, UINT id)
+{
+    RemoteCaller rc(hwnd);
+    DWORD hmenu = 0;
+    if (!rc.Call("user32.dll", "GetMenu", {Arg(hwnd)}, &hmenu) || !hmenu)
+        return "";
+    return RemoteMenuString(rc, hmenu, id, MF_BYCOMMAND);
+}
+
+std::vector<MenuEntry> MenuTree(HWND hwnd)
+{
+    std::vector<MenuEntry> out;
+    RemoteCaller rc(hwnd);
+    DWORD hmenu = 0;
+    if (rc.Call("user32.dll", "GetMenu", {Arg(hwnd)}, &hmenu) && hmenu)
+        WalkMenu(rc, hmenu, 0, out);
+    return out;
+}
+
+// --- dialogs and message boxes of the program -----------------------------------------------
+
+std::vector<HWND> FindDialogs(DWORD pid)
+{
+    std::vector<HWND> dialogs;
+    for (HWND h : TopLevelWindows(pid)) {
+        if (IsWindowVisible(h) && ClassName(h) == kDialogClass && WindowText(h) != kMainTitle)
+            dialogs.push_back(h);
+    }
+    return dialogs;
+}
+
+namespace {
+
+BOOL CALLBACK CollectStatics(HWND hwnd, LPARAM lp)
+{
+    if (_stricmp(ClassName(hwnd).c_str(), "Static") == 0)
+        reinterpret_cast<std::vector<std::string>*>(lp)->push_back(WindowText(hwnd));
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::string> StaticTexts(HWND dlg)
+{
+    std::vector<std::string> texts;
+    if (dlg)
+        EnumChildWindows(dlg, CollectStatics, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+// --- registry ------------------------------------------------------------------------------
+
+bool ReadRegValue(HKEY root, const char* key, const char* name, std::string* text, DWORD* type)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+        return false;
+    char buf[4096] = {};
+    DWORD size = sizeof buf - 1, t = 0;
+    LONG rc = RegQueryValueExA(h, name, nullptr, &t, reinterpret_cast<BYTE*>(buf), &size);
+    RegCloseKey(h);
+    if (rc != ERROR_SUCCESS)
+        return false;
+    if (text)
+        text->assign(buf, strnlen(buf, size));
+    if (type)
+        *type = t;
+    return true;
+}
+
+std::string RegText(HKEY root, const char* key, const char* name)
+{
+    std::string text;
+    ReadRegValue(root, key, name, &text);
+    return text;
+}
+
+bool RegValueExists(HKEY root, const char* key, const char* name)
+{
+    return ReadRegValue(root, key, name, nullptr);
+}
+
+bool WriteRegValue(HKEY root, const char* key, const char* name, const std::string& text)
+{
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegSetValueExA(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+bool WriteRegDword(HKEY root, const char* key, const char* name, DWORD value)
+{
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegSetValueExA(h, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+bool DeleteRegValue(HKEY root, const char* key, const char* name)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegDeleteValueA(h, name);
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+bool DeleteRegKey(HKEY root, const char* key)
+{
+    HKEY h = nullptr;
+    LONG rc = RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &h);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return true;
+    if (rc != ERROR_SUCCESS)
+        return false;
+    // Subkeys first: RegDeleteKey removes only empty keys on the NT family.
+    char sub[256];
+    for (;;) {
+        DWORD n = sizeof sub;
+        if (RegEnumKeyExA(h, 0, sub, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::string path = std::string(key) + "\\" + sub;
+        if (!DeleteRegKey(root, path.c_str()))
+            break;
+    }
+    RegCloseKey(h);
+    return RegDeleteKeyA(root, key) == ERROR_SUCCESS;
+}
+
+bool RegKeyExists(HKEY root, const char* key)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
+
+std::vector<std::string> RegValueNames(HKEY root, const char* key)
+{
+    std::vector<std::string> names;
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+        return names;
+    for (DWORD i = 0;; ++i) {
+        char name[1024];
+        DWORD n = sizeof name;
+        if (RegEnumValueA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    RegCloseKey(h);
+    return names;
+}
+
+void ResetKorvaneRegistry()
+{
+    DeleteRegKey(HKEY_LOCAL_MACHINE, kSettingsKey);
+    DeleteRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Korvane");
+}
+
+bool SetWineVersionFor(const char* exeName, const char* version)
+{
+    std::string key = std::string("Software\\Wine\\AppDefaults\\") + exeName;
+    if (!version)
+        return DeleteRegKey(HKEY_CURRENT_USER, key.c_str());
+    return WriteRegValue(HKEY_CURRENT_USER, key.c_str(), "Version", version);
+}
+
+// --- pictures ------------------------------------------------------------------------------
+
+bool SaveWindowBitmap(HWND hwnd, const char* path)
+{
+    RECT r;
+    if (!GetWindowRect(hwnd, &r))
+        return false;
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0)
+        return false;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bmp) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        SelectObject(mem, old);
+        DWORD stride = ((w * 3) + 3) & ~3u, size = stride * h;
+        BITMAPFILEHEADER fh = {};
+        fh.bfType = 0x4D42;
+        fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+        fh.bfSize = fh.bfOffBits + size;
+        FILE* f = fopen(path, "wb");
+        if (f) {
+            ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
+                 fwrite(bits, size, 1, f) == 1;
+            ok = (fclose(f) == 0) && ok;
+        }
+        DeleteObject(bmp);
+    }
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+}  // namespace e2e
+
+namespace e2e {
+void BeforeAllTests()
+{
+    EndStrayKorvanes();
+}
+}  // namespace e2e
