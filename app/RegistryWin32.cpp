@@ -1,6 +1,7 @@
 // The registry over advapi32. Each call opens its key, does one thing and closes it.
 #include "common/Registry.h"
 #include <windows.h>
+#include <string.h>
 
 namespace {
 
@@ -33,11 +34,22 @@ public:
         HKEY h;
         if (RegOpenKeyExA(RootKey(root), key, 0, KEY_READ, &h) != ERROR_SUCCESS)
             return false;
-        DWORD cb = *size;
+        // One byte more than the caller's room: the system may count a terminating zero that the
+        // stored text does not have (Wine and the NT family do), and a text that fills the
+        // caller's buffer exactly must still read.
+        char* buf = new char[*size + 1];
+        DWORD cb = *size + 1;
         DWORD t = 0;
-        LONG rc = RegQueryValueExA(h, name, nullptr, &t, static_cast<BYTE*>(data), &cb);
+        LONG rc = RegQueryValueExA(h, name, nullptr, &t, reinterpret_cast<BYTE*>(buf), &cb);
         RegCloseKey(h);
-        if (rc != ERROR_SUCCESS || cb > *size)
+        bool isText = t == REG_SZ || t == REG_EXPAND_SZ || t == REG_MULTI_SZ;
+        if (rc == ERROR_SUCCESS && cb == *size + 1 && isText && buf[*size] == '\0')
+            --cb;
+        bool fits = rc == ERROR_SUCCESS && cb <= *size;
+        if (fits)
+            memcpy(data, buf, cb);
+        delete[] buf;
+        if (!fits)
             return false;
         *size = cb;
         if (type)
