@@ -4,11 +4,15 @@
 //   p:TITLE  visible pop-up window owned by the last "w" window (same thread)
 //   h:TITLE  hidden window on a thread of its own
 //   b:TITLE  visible window whose thread is busy for 100 ms on every message
+//   x:HEX    visible, unowned window on a thread of its own whose title is the bytes written in
+//            hexadecimal (titles longer than a command line would carry well, bytes that are not
+//            valid GBK)
 // Messages the tests post to a window: WM_APP+1 (wParam ms) makes its thread hang that long;
 // WM_APP+2 hides it; WM_APP+3 shows it. The program ends when all its windows are closed.
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -84,11 +88,20 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     std::vector<Spec> specs;
     specs.reserve(static_cast<size_t>(__argc));
+    std::vector<std::string> decoded(static_cast<size_t>(__argc));  // titles given in hexadecimal
     for (int i = 1; i < __argc; ++i) {
         const char* arg = __argv[i];
         if (strlen(arg) < 2 || arg[1] != ':')
             continue;
         Spec spec{arg[0], arg + 2, {}};
+        if (spec.kind == 'x') {
+            for (const char* p = arg + 2; p[0] && p[1]; p += 2) {
+                char byte[3] = {p[0], p[1], '\0'};
+                decoded[i] += static_cast<char>(strtoul(byte, nullptr, 16));
+            }
+            spec.kind = 'w';
+            spec.title = decoded[i].c_str();
+        }
         if ((spec.kind == 'o' || spec.kind == 'p') && !specs.empty())
             specs.back().owned.push_back(spec);
         else if (spec.kind == 'w' || spec.kind == 'h' || spec.kind == 'b')
