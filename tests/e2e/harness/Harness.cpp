@@ -80,11 +80,21 @@ HWND Korvane::WaitReady(DWORD timeoutMs)
     m_hwnd = nullptr;
     if (!m_pi.hProcess)
         return nullptr;
+    // The window answers messages already while its initialisation waits on another process
+    // (the tray icon), before the remembered page is selected and the window shown: a ready
+    // window counts once it is visible, or after a second for a start that keeps it hidden.
+    DWORD readySince = 0;
     WaitUntil([&] {
         if (!Running())
             return true;
         HWND h = FindMainWindow(m_pi.dwProcessId);
-        if (h && IsReady(h))
+        if (!h || !IsReady(h)) {
+            readySince = 0;
+            return false;
+        }
+        if (!readySince)
+            readySince = GetTickCount();
+        if (IsWindowVisible(h) || GetTickCount() - readySince >= 1000)
             m_hwnd = h;
         return m_hwnd != nullptr;
     }, timeoutMs);
