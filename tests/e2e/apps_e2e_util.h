@@ -144,6 +144,16 @@ inline void UseUnmanagedWindows()
     RegCloseKey(h);
 }
 
+// Unmanaged windows for the programs started while this object lives; the setting is removed
+// again afterwards, so the tests that run later in the same prefix get Wine's default.
+class UnmanagedWindows {
+public:
+    UnmanagedWindows() { UseUnmanagedWindows(); }
+    ~UnmanagedWindows() { DeleteRegValue(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed"); }
+    UnmanagedWindows(const UnmanagedWindows&) = delete;
+    UnmanagedWindows& operator=(const UnmanagedWindows&) = delete;
+};
+
 // Measures, on a thread of its own, the longest time the window took to answer a null message
 // (between two answers, sent every 20 ms).
 class AnswerWatch {

@@ -22,7 +22,7 @@ bool EndTask(HWND hPage, HWND hList, HWND hTarget)
 E2E_TEST(HangCheckAndEndTask)
 {
     ResetKorvaneRegistry();  // a first start shows the Applications tab
-    UseUnmanagedWindows();
+    UnmanagedWindows unmanaged;
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);

@@ -70,7 +70,7 @@ bool CloseDialog(HWND dlg)
 
 E2E_TEST(GapEndsTheListAndARunCommandShiftsOnlyWhatWasRead)
 {
-    UseUnmanagedWindows();
+    UnmanagedWindows unmanaged;
     Korvane k;
     StartWithHistory(k, {{0, {REG_SZ, "C:\\first.exe"}}, {1, {REG_SZ, "C:\\second.exe"}},
                          {3, {REG_SZ, "C:\\beyond the gap.exe"}}});
@@ -112,7 +112,7 @@ E2E_TEST(GapEndsTheListAndARunCommandShiftsOnlyWhatWasRead)
 
 E2E_TEST(UnreadableEntryEndsTheListOddEntriesAreShownAsRead)
 {
-    UseUnmanagedWindows();
+    UnmanagedWindows unmanaged;
     const std::string longest = "C:\\" + std::string(1016, 'L') + ".exe";  // 1023 bytes, the most kept
     const std::string invalidGbk("C:\\\x81\x20\xFF\x80 bad \xB0.exe");
     Korvane k;

@@ -75,7 +75,7 @@ std::vector<Title> Titles()
 
 E2E_TEST(HostileTitlesAreListedOnceRetitledAndRemoved)
 {
-    UseUnmanagedWindows();
+    UnmanagedWindows unmanaged;
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);

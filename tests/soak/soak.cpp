@@ -671,6 +671,9 @@ int main(int argc, char** argv)
         Log("the Run entry changed");
     }
 
+    // Wine's default again for whatever runs next in the prefix.
+    DeleteRegValue(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed");
+
     // The table.
     long growth = rssWarm >= 0 && rssEnd >= 0 ? rssEnd - rssWarm : -1;
     std::vector<Row> rows;
