@@ -23,7 +23,11 @@ E2E_TEST(ListedWindowsFollowTheRules)
     HWND hVisible = WaitWindow(nullptr, "Apps Visible");
     HWND hSecond = WaitWindow(nullptr, "Apps Second");
     CHECK_TRUE(hVisible && hSecond);
-    CHECK_TRUE(FindWindowA(nullptr, "Apps Owned") && FindWindowA(nullptr, "Apps Popup") && FindWindowA(nullptr, "Apps Hidden"));
+    // The owned windows come after their owner on its thread, the hidden one on a thread of its own.
+    CHECK_TRUE(WaitUntil([] {
+        return FindWindowA(nullptr, "Apps Owned") && FindWindowA(nullptr, "Apps Popup") &&
+               FindWindowA(nullptr, "Apps Hidden");
+    }, 10000, 50));
 
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) >= 0 && FindRow(hList, hSecond) >= 0; }, 5000));
     Sleep(2500);  // two more passes for anything that should not be listed
