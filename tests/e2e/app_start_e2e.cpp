@@ -1,7 +1,9 @@
 // Start-up of korvane.exe under Wine: first-run registry, the main window and its menu bar,
 // the single instance, the start-up word, the NT-family refusal.
 #include "Harness.h"
+#include <stdio.h>
 #include <string.h>
+#include <algorithm>
 
 using namespace e2e;
 
@@ -62,6 +64,30 @@ struct WineVersionOverride {
     ~WineVersionOverride() { SetWineVersionFor("korvane.exe", nullptr); }
     bool ok;
 };
+
+// Distinct colours of a 24-bit BMP written by SaveWindowBitmap; -1 when it cannot be read.
+int DistinctColours(const char* path)
+{
+    FILE* f = fopen(path, "rb");
+    if (!f)
+        return -1;
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    std::vector<unsigned char> bits;
+    bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && ih.biBitCount == 24;
+    if (ok) {
+        bits.resize(fh.bfSize - fh.bfOffBits);
+        ok = fread(bits.data(), bits.size(), 1, f) == 1;
+    }
+    fclose(f);
+    if (!ok)
+        return -1;
+    std::vector<unsigned> colours;
+    for (size_t i = 0; i + 2 < bits.size(); i += 3)
+        colours.push_back(bits[i] | bits[i + 1] << 8 | bits[i + 2] << 16);
+    std::sort(colours.begin(), colours.end());
+    return static_cast<int>(std::unique(colours.begin(), colours.end()) - colours.begin());
+}
 
 bool HasDialogWithText(DWORD pid, const std::string& text)
 {
@@ -146,6 +172,16 @@ E2E_TEST(MainWindowHasTitleTabsAndMenuBar)
     for (UINT id : {kCmdSpeedNormal, kCmdSpeedLow, kCmdSpeedPause, kCmdSpeedRealtime})
         EXPECT_FALSE(MenuChecked(w, id));
     EXPECT_TRUE(IsTopmost(w));
+
+    // The window is drawn: frame, menu bar, tabs and texts give many colours, a blank area one.
+    CHECK_TRUE(Sync(w));
+    Sleep(300);
+    char shot[MAX_PATH + 32] = {};
+    GetTempPathA(MAX_PATH, shot);
+    strcat(shot, "korvane_main.bmp");
+    CHECK_TRUE(SaveWindowBitmap(w, shot));
+    EXPECT_TRUE(DistinctColours(shot) >= 4);
+    DeleteFileA(shot);
     EXPECT_TRUE(k.Exit());
 }
 
