@@ -89,6 +89,20 @@ int DistinctColours(const char* path)
     return static_cast<int>(std::unique(colours.begin(), colours.end()) - colours.begin());
 }
 
+// The page dialogs (children of the main window) that are shown.
+std::vector<HWND> ShownPages(HWND main)
+{
+    std::vector<HWND> pages;
+    for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (ClassName(c) == kDialogClass && IsWindowVisible(c))
+            pages.push_back(c);
+    }
+    return pages;
+}
+
+// Control that only the page of that tab has: task switch button, end-process button, memory graph.
+const int kPageMarker[3] = {1006, 1002, 1009};
+
 bool HasDialogWithText(DWORD pid, const std::string& text)
 {
     for (HWND dlg : FindDialogs(pid)) {
@@ -123,6 +137,7 @@ E2E_TEST(FirstStartCreatesSettingsAndAutostartEntry)
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "AutoBoot"));
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "HideOnMin"));
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Topmost"));
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
     EXPECT_TRUE(k.Exit());
 }
 
@@ -274,17 +289,70 @@ E2E_TEST(ShowPage2SelectsThePerformanceTab)
     HWND w = k.StartReady();
     CHECK_TRUE(w);
     EXPECT_EQ(TabCurSel(Item(w, kTabControlId)), 2);
-    // Only the Performance page (the one with the memory graph, 1009) is shown.
-    int visiblePages = 0;
-    HWND shownPage = nullptr;
-    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (ClassName(c) == kDialogClass && IsWindowVisible(c)) {
-            ++visiblePages;
-            shownPage = c;
-        }
-    }
-    EXPECT_EQ(visiblePages, 1);
-    EXPECT_TRUE(Item(shownPage, 1009) != nullptr);
+    std::vector<HWND> shown = ShownPages(w);
+    CHECK_EQ(shown.size(), static_cast<size_t>(1));
+    EXPECT_TRUE(Item(shown[0], kPageMarker[2]) != nullptr);
+    RECT r;
+    GetWindowRect(shown[0], &r);
+    POINT at = {r.left, r.top};
+    ScreenToClient(w, &at);
+    EXPECT_EQ(at.x, 20L);
+    EXPECT_EQ(at.y, 36L);
     EXPECT_TRUE(k.Exit());
     EXPECT_STREQ(Settings("ShowPage"), "2");
+}
+
+E2E_TEST(ShowPageOutOfRangeShowsNoPage)
+{
+    for (const char* bad : {"3", "-1", "abc7"}) {
+        WriteSettings(bad, "0");
+        Korvane k;
+        HWND w = k.StartReady();
+        CHECK_TRUE(w);
+        // "abc7" reads as 0, a valid page.
+        bool valid = strcmp(bad, "abc7") == 0;
+        if (!EXPECT_EQ(TabCurSel(Item(w, kTabControlId)), valid ? 0 : -1) ||
+            !EXPECT_EQ(ShownPages(w).size(), static_cast<size_t>(valid ? 1 : 0)))
+            printf("    with ShowPage \"%s\"\n", bad);
+        k.Kill();
+    }
+}
+
+E2E_TEST(ClickingATabShowsOnlyItsPage)
+{
+    WriteSettings("0", "0");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND tab = Item(w, kTabControlId);
+    for (int i : {1, 2, 0, 2}) {
+        CHECK_TRUE(SelectTab(tab, i));
+        std::vector<HWND> shown = ShownPages(w);
+        CHECK_EQ(shown.size(), static_cast<size_t>(1));
+        EXPECT_TRUE(Item(shown[0], kPageMarker[i]) != nullptr);
+    }
+    EXPECT_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("ShowPage"), "2");
+}
+
+E2E_TEST(AboutBoxShowsTheVersionAndCloses)
+{
+    WriteSettings("0", "0");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(PostCommand(w, kCmdAbout));
+    HWND about = nullptr;
+    CHECK_TRUE(WaitUntil([&] {
+        std::vector<HWND> d = FindDialogs(k.Pid());
+        about = d.empty() ? nullptr : d.front();
+        return about != nullptr;
+    }));
+    EXPECT_STREQ(WindowText(about), "关于 Korvane");
+    std::vector<std::string> texts = StaticTexts(about);
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), "a Korvane for Windows 9x/ME 1.0.638 版") != texts.end());
+    EXPECT_EQ(GetWindow(about, GW_OWNER), w);
+    CHECK_TRUE(PostMessageA(about, WM_COMMAND, IDOK, 0));
+    EXPECT_TRUE(WaitUntil([&] { return FindDialogs(k.Pid()).empty(); }));
+    EXPECT_TRUE(k.Exit());
 }
