@@ -107,6 +107,10 @@ void CKorvaneDlg::SelectPage(int nPage)
 
 bool CKorvaneDlg::OnCmdMsg(UINT nID)
 {
+    // While locked no command of the tray or the menus is carried out: restore, takeover, a second
+    // lock and Exit would each end or defeat the lock without the password.
+    if (m_bLocked)
+        return true;
     return DispatchCommand(this, kCommands, nID) || CDialog::OnCmdMsg(nID);
 }
 
@@ -137,6 +141,12 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return SetMsgResult(OnHotKey(wParam));
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_WINDOWPOSCHANGING:
+        // While locked the window stays hidden, whoever asks to show it (a second instance calls
+        // ShowWindow on it from its own process).
+        if (m_bLocked)
+            reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return FALSE;
     default:
         return CDialog::WindowProc(msg, wParam, lParam);
     }
@@ -193,7 +203,9 @@ void CKorvaneDlg::OnRestore()
 void CKorvaneDlg::OnTopmost()
 {
     theApp.m_bTopmost = theApp.m_bTopmost == 0 ? 1 : 0;
-    SetWindowPos(theApp.m_bTopmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // During a takeover the window stays in the topmost band, above the cover.
+    bool topmost = theApp.m_bTopmost || m_bTakeover;
+    SetWindowPos(topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     CMenu(GetMenu()).CheckMenuItem(ID_OPTIONS_TOPMOST, theApp.m_bTopmost != 0);
 }
 

@@ -1,14 +1,60 @@
-// CProcess: the 9x tool-help path. (The NT path and the import walk follow.)
+// CProcess over tool-help (9x family) and psapi.dll (NT family). Each operation loads its
+// library by name, looks its entry points up, and releases the library before it returns.
 #include "process/Process.h"
 #include "framework/Platform.h"
+#include "process/ImportWalk.h"
 #include <tlhelp32.h>
 #include <string.h>
 
-CProcess::CProcess() : m_nProcessCount(0), m_nModuleCount(0)
+namespace {
+
+typedef HANDLE(WINAPI* CreateSnapshotFn)(DWORD, DWORD);
+typedef BOOL(WINAPI* ProcessWalkFn)(HANDLE, PROCESSENTRY32*);
+typedef BOOL(WINAPI* ModuleWalkFn)(HANDLE, MODULEENTRY32*);
+typedef BOOL(WINAPI* EnumProcessesFn)(DWORD*, DWORD, DWORD*);
+typedef BOOL(WINAPI* EnumProcessModulesFn)(HANDLE, HMODULE*, DWORD, DWORD*);
+typedef DWORD(WINAPI* GetModuleFileNameExFn)(HANDLE, HMODULE, char*, DWORD);
+
+const DWORD kQueryAndRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x410
+
+bool IsNtPlatform()
 {
     OSVERSIONINFOA vi = {};
     vi.dwOSVersionInfoSize = sizeof vi;
-    m_bWin32 = GetVersionExA(&vi) && vi.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    return GetVersionExA(&vi) && vi.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// The import walk over the calling process's own memory, filling a CProcess's module list.
+class CImportHost : public IImportWalkHost {
+public:
+    explicit CImportHost(CProcess& process) : m_process(process) {}
+    bool ReadMemory(uintptr_t address, void* buf, size_t size) override
+    {
+        memcpy(buf, reinterpret_cast<const void*>(address), size);
+        return true;
+    }
+    void LowerCase(char* name) override { CharLowerA(name); }
+    // The reference LoadLibrary adds is kept: every module found stays loaded.
+    uintptr_t LoadModule(const char* name) override { return reinterpret_cast<uintptr_t>(LoadLibraryA(name)); }
+    bool IsListed(uintptr_t module) override { return m_process.ModlesInList(reinterpret_cast<HMODULE>(module)); }
+    bool Append(uintptr_t module) override
+    {
+        if (m_process.m_nModuleCount >= CProcess::MaxModules)
+            return false;
+        m_process.m_hModules[m_process.m_nModuleCount++] = reinterpret_cast<HMODULE>(module);
+        return true;
+    }
+
+private:
+    CProcess& m_process;
+};
+
+}  // namespace
+
+CProcess::CProcess() : CProcess(IsNtPlatform()) {}
+
+CProcess::CProcess(bool bNT) : m_nProcessCount(0), m_nModuleCount(0), m_bWin32(bNT)
+{
     m_pProcessList = new ProcessItem[MaxProcesses];
     ClearProcess();
     ClearModule();
@@ -50,10 +96,22 @@ void CProcess::GetModuleStatue(DWORD dwProcessID)
 
 void CProcess::GetModuleStatue() { GetModuleStatue(GetCurrentProcessId()); }
 
-void CProcess::GetModuleName(HANDLE, HMODULE hModule, char* szName)
+void CProcess::GetModuleName(HANDLE hProcess, HMODULE hModule, char* szName)
 {
     szName[0] = '\0';
-    GetModuleFileNameA(hModule, szName, MaxPath);
+    if (m_bWin32) {
+        HMODULE hPsapi = LoadLibraryA("psapi.dll");
+        GetModuleFileNameExFn pName = ProcAddress<GetModuleFileNameExFn>(hPsapi, "GetModuleFileNameExA");
+        if (pName && !pName(hProcess, hModule, szName, MaxPath))
+            szName[0] = '\0';
+        if (hPsapi)
+            FreeLibrary(hPsapi);
+    } else {
+        // 9x names modules of the calling process only; the process handle is not used.
+        if (!GetModuleFileNameA(hModule, szName, MaxPath))
+            szName[0] = '\0';
+    }
+    // Some systems leave a name cut at the limit unterminated.
     szName[MaxPath - 1] = '\0';
 }
 
@@ -74,8 +132,6 @@ bool CProcess::ModlesInList(HMODULE hModule)
 
 void CProcess::ProcessIn98()
 {
-    typedef HANDLE(WINAPI * CreateSnapshotFn)(DWORD, DWORD);
-    typedef BOOL(WINAPI * ProcessWalkFn)(HANDLE, PROCESSENTRY32*);
     HMODULE hKernel = LoadLibraryA("kernel32.dll");
     if (!hKernel)
         return;
@@ -87,11 +143,9 @@ void CProcess::ProcessIn98()
         if (hSnap != INVALID_HANDLE_VALUE) {
             PROCESSENTRY32 pe = {};
             pe.dwSize = sizeof pe;
-            for (BOOL ok = pFirst(hSnap, &pe); ok && m_nProcessCount < MaxProcesses; ok = pNext(hSnap, &pe)) {
-                ProcessItem& row = m_pProcessList[m_nProcessCount++];
-                row.dwProcessID = pe.th32ProcessID;
-                strncpy(row.szExeFile, pe.szExeFile, MaxPath - 1);
-                row.szExeFile[MaxPath - 1] = '\0';
+            for (BOOL ok = pFirst(hSnap, &pe); ok; ok = pNext(hSnap, &pe)) {
+                if (!AddProcessRow(m_pProcessList, m_nProcessCount, pe.th32ProcessID, pe.szExeFile))
+                    break;
             }
             CloseHandle(hSnap);
         }
@@ -99,7 +153,82 @@ void CProcess::ProcessIn98()
     FreeLibrary(hKernel);
 }
 
-void CProcess::ProcessInNT() {}
-void CProcess::ModuleIn98(unsigned int) {}
-void CProcess::ModuleInNT(unsigned int) {}
-void CProcess::EnumAllModulesLoop(HMODULE) {}
+void CProcess::ProcessInNT()
+{
+    HMODULE hPsapi = LoadLibraryA("psapi.dll");
+    if (!hPsapi)
+        return;
+    EnumProcessesFn pEnum = ProcAddress<EnumProcessesFn>(hPsapi, "EnumProcesses");
+    GetModuleFileNameExFn pName = ProcAddress<GetModuleFileNameExFn>(hPsapi, "GetModuleFileNameExA");
+    EnumProcessModulesFn pModules = ProcAddress<EnumProcessModulesFn>(hPsapi, "EnumProcessModules");
+    DWORD ids[MaxProcesses];
+    DWORD cb = 0;
+    if (pEnum && pName && pModules && pEnum(ids, sizeof ids, &cb)) {
+        int count = EntriesFromBytes(cb, MaxProcesses);
+        for (int i = 0; i < count; ++i) {
+            ProcessItem& row = m_pProcessList[i];
+            row.dwProcessID = ids[i];
+            // A process that can't be opened (the idle process is one) keeps an empty path.
+            HANDLE hProcess = OpenProcess(kQueryAndRead, FALSE, ids[i]);
+            if (!hProcess)
+                continue;
+            HMODULE hExe = nullptr;
+            DWORD needed = 0;
+            if (pModules(hProcess, &hExe, sizeof hExe, &needed)) {
+                if (!pName(hProcess, hExe, row.szExeFile, MaxPath))
+                    row.szExeFile[0] = '\0';
+                row.szExeFile[MaxPath - 1] = '\0';
+            }
+            CloseHandle(hProcess);
+        }
+        m_nProcessCount = count;
+    }
+    FreeLibrary(hPsapi);
+}
+
+void CProcess::ModuleIn98(unsigned int dwProcessID)
+{
+    HMODULE hKernel = LoadLibraryA("kernel32.dll");
+    if (!hKernel)
+        return;
+    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(hKernel, "CreateToolhelp32Snapshot");
+    ModuleWalkFn pFirst = ProcAddress<ModuleWalkFn>(hKernel, "Module32First");
+    ModuleWalkFn pNext = ProcAddress<ModuleWalkFn>(hKernel, "Module32Next");
+    if (pCreate && pFirst && pNext) {
+        HANDLE hSnap = pCreate(TH32CS_SNAPMODULE, dwProcessID);
+        if (hSnap != INVALID_HANDLE_VALUE) {
+            MODULEENTRY32 me = {};
+            me.dwSize = sizeof me;
+            for (BOOL ok = pFirst(hSnap, &me); ok && m_nModuleCount < MaxModules; ok = pNext(hSnap, &me))
+                m_hModules[m_nModuleCount++] = me.hModule;
+            CloseHandle(hSnap);
+        }
+    }
+    FreeLibrary(hKernel);
+}
+
+void CProcess::ModuleInNT(unsigned int dwProcessID)
+{
+    HMODULE hPsapi = LoadLibraryA("psapi.dll");
+    if (!hPsapi)
+        return;
+    EnumProcessModulesFn pModules = ProcAddress<EnumProcessModulesFn>(hPsapi, "EnumProcessModules");
+    if (pModules) {
+        HANDLE hProcess = OpenProcess(kQueryAndRead, FALSE, dwProcessID);
+        if (hProcess) {
+            DWORD cb = 0;
+            // The byte count that comes back is what the process has, which may be more than
+            // the list holds.
+            if (pModules(hProcess, m_hModules, sizeof m_hModules, &cb))
+                m_nModuleCount = EntriesFromBytes(cb, MaxModules);
+            CloseHandle(hProcess);
+        }
+    }
+    FreeLibrary(hPsapi);
+}
+
+void CProcess::EnumAllModulesLoop(HMODULE hModule)
+{
+    CImportHost host(*this);
+    WalkImports(host, reinterpret_cast<uintptr_t>(hModule));
+}

@@ -3,17 +3,15 @@
 // entry point is looked up by name at run time and never called when it is missing.
 #pragma once
 #include <windows.h>
-
-struct ProcessItem {
-    DWORD dwProcessID;
-    char szExeFile[80];
-};
+#include "process/ProcessTables.h"
 
 class CProcess {
 public:
-    enum { MaxProcesses = 255, MaxModules = 250, MaxPath = 80 };
+    enum { MaxProcesses = kMaxProcesses, MaxModules = kMaxModules, MaxPath = kMaxPathBytes };
 
     CProcess();
+    // Chooses the platform path explicitly (bNT true: psapi) instead of asking the system.
+    explicit CProcess(bool bNT);
     virtual ~CProcess();
     CProcess(const CProcess&) = delete;
     CProcess& operator=(const CProcess&) = delete;

@@ -1,13 +1,55 @@
-// The Processes page (dialog 130).
+// The Processes page (dialog 130): the live process list with levels, heap sizes and thread
+// counts, ending processes, priority classes and debuggers from the right-click menu.
 #pragma once
+#include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "framework/ListRowsWin32.h"
+#include "process/Process.h"
+#include "process/ProcessList.h"
+#include "process/ProcessSystemWin32.h"
 
 class CProcessPage : public CDialog {
 public:
-    explicit CProcessPage(CDialog* pParent = nullptr) : CDialog(130, pParent) {}
-    void RefreshProcessList() {}
+    explicit CProcessPage(CDialog* pParent = nullptr);
+    ~CProcessPage() override;
+
+    // Runs the four refresh steps once; the main window calls it on refresh-now and speed changes.
+    void RefreshProcessList();
+
+    void OnEndProcess();
+    void OnSetPriority(UINT nID);
+    void OnDebug();
+    void OnDebugWithQuenbrix();
+
+    int m_nHeapRow;
+    CProcess m_Process;
+    CButton m_btnEndProcess;
+    CListCtrl m_listProcess;
 
 protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    INT_PTR WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCmdMsg(UINT nID) override;
+    bool OnNotify(const NMHDR& nmhdr, LRESULT& result) override;
+    void OnTimer(UINT_PTR nIDEvent) override;
+    void OnDestroy() override;
+    // Enter and Esc do nothing on this page.
     void OnOK() override {}
     void OnCancel() override {}
+
+private:
+    enum { TIMER_REFRESH = 10, REFRESH_PERIOD = 1000, WM_HEAP_STEP = WM_APP + 1 };
+
+    static DWORD WINAPI HeapScanThread(LPVOID pParam);
+    LRESULT OnHeapStep(int nRow);
+    void StopHeapScan();
+    void ShowProcessMenu();
+    void UpdateEndButton();
+
+    CProcessSystemWin32 m_system;
+    CListCtrlRows m_rows;
+    CProcessList m_list;
+    HANDLE m_hHeapScan = nullptr;
+    volatile LONG m_bStopHeapScan = 0;
 };

@@ -43,6 +43,15 @@ else
   step_failed "native build"
 fi
 
+echo "== fuzz targets, a short run each (scripts/fuzz.sh runs them longer)"
+if CC=clang CXX=clang++ cmake -S . -B build/fuzz -DKORVANE_FUZZ=ON -DKORVANE_FUZZ_SECONDS=10 \
+     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && cmake --build build/fuzz -j2 >/dev/null; then
+  (cd build/fuzz && ctest --output-on-failure) 2>&1 | tee "$logs/fuzz.log"
+  count "$logs/fuzz.log"
+else
+  step_failed "fuzz build"
+fi
+
 echo "== cross build, import check and end-to-end tests under Wine"
 if scripts/build-win.sh && scripts/wine-prefix.sh build/win; then
   . scripts/wine-env.sh build/win

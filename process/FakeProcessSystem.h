@@ -1,0 +1,46 @@
+// An in-memory system for tests and the benchmark: processes with their threads, heap blocks
+// and priority classes; counts the snapshots and walks it is asked for.
+#pragma once
+#include "process/ProcessSystem.h"
+#include <string>
+#include <vector>
+
+class FakeProcessSystem : public IProcessSystem {
+public:
+    struct HeapBlock {
+        uint32_t size;
+        uint32_t flags;
+    };
+    struct Process {
+        uint32_t id = 0;
+        std::string path;
+        int threads = 1;
+        uint32_t priorityClass = 32;
+        bool canOpen = true;       // false: priority, termination and heap walk fail
+        bool heapWalkable = true;  // false: the heap walk can't start
+        std::vector<HeapBlock> heap;
+    };
+
+    Process& Add(uint32_t id, const std::string& path, int threads = 1);
+    Process* Find(uint32_t id);
+    void Remove(uint32_t id);
+
+    int SnapshotProcesses(const ProcessItem** rows) override;
+    bool SnapshotThreadOwners(std::vector<uint32_t>& owners) override;
+    bool WalkHeap(uint32_t processId, IHeapBlockSink& sink) override;
+    uint32_t GetPriorityClass(uint32_t processId) override;
+    bool SetPriorityClass(uint32_t processId, uint32_t priorityClass) override;
+    bool Terminate(uint32_t processId) override;
+
+    std::vector<Process> processes;  // in the order a snapshot reports them
+    bool threadSnapshotFails = false;
+
+    int processSnapshots = 0;
+    int threadSnapshots = 0;
+    int heapWalks = 0;
+    int heapBlocksVisited = 0;
+    std::vector<uint32_t> terminated;
+
+private:
+    std::vector<ProcessItem> m_table;
+};

@@ -1,0 +1,213 @@
+#include "process/ProcessList.h"
+#include "common/TextUtil.h"
+#include "res/resource.h"
+#include <algorithm>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const uint32_t kNormal = 32;
+const uint32_t kIdle = 64;
+const uint32_t kHigh = 128;
+const uint32_t kRealtime = 256;
+const uint32_t kFreeBlock = 2;
+
+class HeapSum : public IHeapBlockSink {
+public:
+    bool OnBlock(uint32_t size, uint32_t flags) override
+    {
+        if (!(flags & kFreeBlock))
+            total += size;
+        return ++visited < kHeapBlockLimit;
+    }
+    uint64_t total = 0;
+    int visited = 0;
+};
+
+}  // namespace
+
+const char* PriorityName(uint32_t priorityClass)
+{
+    switch (priorityClass) {
+    case kNormal: return "标准";
+    case kIdle: return "低";
+    case kHigh: return "高";
+    case kRealtime: return "实时";
+    default: return "";
+    }
+}
+
+unsigned PriorityCommand(uint32_t priorityClass)
+{
+    switch (priorityClass) {
+    case kNormal: return ID_PRIORITY_NORMAL;
+    case kIdle: return ID_PRIORITY_IDLE;
+    case kHigh: return ID_PRIORITY_HIGH;
+    case kRealtime: return ID_PRIORITY_REALTIME;
+    default: return 0;
+    }
+}
+
+uint32_t PriorityClassOfCommand(unsigned command)
+{
+    switch (command) {
+    case ID_PRIORITY_REALTIME: return kRealtime;
+    case ID_PRIORITY_HIGH: return kHigh;
+    case ID_PRIORITY_NORMAL: return kNormal;
+    case ID_PRIORITY_IDLE: return kIdle;
+    default: return 0;
+    }
+}
+
+int HeapSizeK(IProcessSystem& system, uint32_t processId)
+{
+    HeapSum sum;
+    if (!system.WalkHeap(processId, sum))
+        return 0;
+    uint64_t k = sum.total / 1024;
+    return k > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(k);
+}
+
+CProcessList::CProcessList(IListRows& rows, IProcessSystem& system, int& heapRow)
+    : m_rows(rows), m_system(system), m_nHeapRow(heapRow)
+{
+}
+
+void CProcessList::RefreshProcessList()
+{
+    AddNewProcesses();
+    UpdateThreadCounts();
+    UpdateNextHeapSize();
+    UpdatePriorities();
+}
+
+int CProcessList::GetRowProcessID(int row) const
+{
+    char text[20];
+    if (m_rows.GetText(row, kColumnProcessId, text, sizeof text) <= 0)
+        return 0;
+    return ParseLeadingInt(text);
+}
+
+bool CProcessList::IsProcessNotListed(int processId) const
+{
+    for (int row = 0, n = m_rows.GetCount(); row < n; ++row) {
+        if (GetRowProcessID(row) == processId)
+            return false;
+    }
+    return true;
+}
+
+bool CProcessList::SetCellText(int row, int col, const char* text)
+{
+    char current[kCellBytes];
+    m_rows.GetText(row, col, current, sizeof current);
+    if (strcmp(current, text) == 0)
+        return false;
+    m_rows.SetText(row, col, text);
+    return true;
+}
+
+void CProcessList::AddNewProcesses()
+{
+    const ProcessItem* table = nullptr;
+    int count = m_system.SnapshotProcesses(&table);
+
+    // One pass over the rows collects the numbers already listed.
+    m_listed.clear();
+    for (int row = 0, n = m_rows.GetCount(); row < n; ++row)
+        m_listed.push_back(static_cast<uint32_t>(GetRowProcessID(row)));
+    std::sort(m_listed.begin(), m_listed.end());
+
+    for (int i = 0; i < count; ++i) {
+        uint32_t id = static_cast<uint32_t>(table[i].dwProcessID);
+        auto at = std::lower_bound(m_listed.begin(), m_listed.end(), id);
+        if (at != m_listed.end() && *at == id)
+            continue;
+        m_listed.insert(at, id);
+
+        const char* path = table[i].szExeFile;
+        int offset = GetFileNameOffset(path);
+        int row = m_rows.Insert(kInsertIndex, offset < 0 ? path : path + offset, -1);
+        if (row < 0)
+            continue;
+        char number[12];
+        FormatInt(number, sizeof number, static_cast<int>(id));
+        m_rows.SetText(row, kColumnProcessId, number);
+        // The heap step that follows in this refresh visits index i.
+        m_nHeapRow = i - 1;
+    }
+}
+
+void CProcessList::UpdateThreadCounts()
+{
+    // One system-wide thread snapshot serves every row. Without one, the rows are left as they
+    // are rather than all taken for ended.
+    if (!m_system.SnapshotThreadOwners(m_owners))
+        return;
+    std::sort(m_owners.begin(), m_owners.end());
+    for (int row = 0; row < m_rows.GetCount();) {
+        uint32_t id = static_cast<uint32_t>(GetRowProcessID(row));
+        auto range = std::equal_range(m_owners.begin(), m_owners.end(), id);
+        int threads = static_cast<int>(range.second - range.first);
+        if (threads == 0) {
+            // The process has ended; the row moving into this place is examined next.
+            if (!m_rows.Delete(row))
+                ++row;
+            continue;
+        }
+        char text[12];
+        FormatInt(text, sizeof text, threads);
+        SetCellText(row, kColumnThreads, text);
+        ++row;
+    }
+}
+
+void CProcessList::UpdateNextHeapSize()
+{
+    int count = m_rows.GetCount();
+    ++m_nHeapRow;
+    if (m_nHeapRow >= count || m_nHeapRow < 0)
+        m_nHeapRow = 0;
+    if (count == 0)
+        return;
+    int row = m_nHeapRow;
+    char text[20];
+    snprintf(text, sizeof text, "%d K", HeapSizeK(m_system, static_cast<uint32_t>(GetRowProcessID(row))));
+    SetCellText(row, kColumnHeap, text);
+}
+
+void CProcessList::UpdatePriorities()
+{
+    for (int row = 0, n = m_rows.GetCount(); row < n; ++row) {
+        uint32_t cls = m_system.GetPriorityClass(static_cast<uint32_t>(GetRowProcessID(row)));
+        SetCellText(row, kColumnLevel, PriorityName(cls));
+    }
+}
+
+void CProcessList::EndSelectedProcess()
+{
+    int row = GetSelectedRow();
+    if (row < 0)
+        return;
+    if (m_system.Terminate(static_cast<uint32_t>(GetRowProcessID(row))))
+        m_rows.Delete(row);
+}
+
+void CProcessList::SetSelectedPriority(unsigned command)
+{
+    int row = GetSelectedRow();
+    uint32_t cls = PriorityClassOfCommand(command);
+    if (row < 0 || cls == 0)
+        return;
+    m_system.SetPriorityClass(static_cast<uint32_t>(GetRowProcessID(row)), cls);
+}
+
+unsigned CProcessList::SelectedPriorityCommand()
+{
+    int row = GetSelectedRow();
+    if (row < 0)
+        return 0;
+    return PriorityCommand(m_system.GetPriorityClass(static_cast<uint32_t>(GetRowProcessID(row))));
+}

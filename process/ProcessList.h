@@ -1,0 +1,64 @@
+// The Processes page's refresh and commands over its list rows and the system. The rows are
+// the page's only store: column 0 image name, 1 process number ("%d", the row's key), 2 level,
+// 3 heap size ("%d K"), 4 thread count ("%d").
+#pragma once
+#include "common/ListRows.h"
+#include "process/ProcessSystem.h"
+#include <stdint.h>
+#include <vector>
+
+enum {
+    kColumnImage = 0,
+    kColumnProcessId = 1,
+    kColumnLevel = 2,
+    kColumnHeap = 3,
+    kColumnThreads = 4,
+    kInsertIndex = 100,   // a new row goes here: appended while the list is shorter
+    kHeapBlockLimit = 202,  // the first block and at most 201 more
+    kCellBytes = 100,
+};
+
+// The level column's text for a priority class; "" for a class that maps to nothing.
+const char* PriorityName(uint32_t priorityClass);
+// The popup command that carries the check mark for a class; 0 for none.
+unsigned PriorityCommand(uint32_t priorityClass);
+// The class a popup priority command sets; 0 for any other command.
+uint32_t PriorityClassOfCommand(unsigned command);
+
+// Sum of the sizes of the non-free blocks among the first kHeapBlockLimit of a walk, in K
+// (truncated); 0 when the walk can't start.
+int HeapSizeK(IProcessSystem& system, uint32_t processId);
+
+class CProcessList {
+public:
+    // heapRow is the page's heap-rotation cursor, shared with the page.
+    CProcessList(IListRows& rows, IProcessSystem& system, int& heapRow);
+
+    // The four steps, in their order.
+    void RefreshProcessList();
+    void AddNewProcesses();
+    void UpdateThreadCounts();
+    void UpdateNextHeapSize();
+    void UpdatePriorities();
+
+    int GetRowProcessID(int row) const;
+    int GetSelectedRow() const { return m_rows.GetSelected(); }
+    bool IsProcessNotListed(int processId) const;
+    // Writes the text only when it differs from the cell's; true when it wrote.
+    bool SetCellText(int row, int col, const char* text);
+
+    // Ends the selected process; its row goes at once when that succeeds.
+    void EndSelectedProcess();
+    // Sets the selected process's class from a popup command.
+    void SetSelectedPriority(unsigned command);
+    // The popup's check-mark command for the selected process, 0 for none (also with no selection).
+    unsigned SelectedPriorityCommand();
+
+private:
+    IListRows& m_rows;
+    IProcessSystem& m_system;
+    int& m_nHeapRow;
+    // Reused between refreshes so that a steady refresh allocates nothing.
+    std::vector<uint32_t> m_listed;
+    std::vector<uint32_t> m_owners;
+};

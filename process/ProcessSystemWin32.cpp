@@ -1,0 +1,105 @@
+#include "process/ProcessSystemWin32.h"
+#include "framework/Platform.h"
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+namespace {
+
+typedef HANDLE(WINAPI* CreateSnapshotFn)(DWORD, DWORD);
+typedef BOOL(WINAPI* ThreadWalkFn)(HANDLE, THREADENTRY32*);
+typedef BOOL(WINAPI* HeapFirstFn)(HEAPENTRY32*, DWORD, ULONG_PTR);
+typedef BOOL(WINAPI* HeapNextFn)(HEAPENTRY32*);
+
+HMODULE Kernel() { return GetModuleHandleA("kernel32.dll"); }
+
+}  // namespace
+
+CProcessSystemWin32::CProcessSystemWin32(CProcess& process) : m_process(process)
+{
+    // Wine's Heap32First is an unimplemented stub that aborts the process: there the walk is
+    // taken as unable to start, as it is where the entry points are missing.
+    m_bHeapWalk = !IsWine() && ProcAddress<HeapFirstFn>(Kernel(), "Heap32First") &&
+                  ProcAddress<HeapNextFn>(Kernel(), "Heap32Next");
+}
+
+int CProcessSystemWin32::SnapshotProcesses(const ProcessItem** rows)
+{
+    m_process.GetProccesStatue();
+    *rows = m_process.m_pProcessList;
+    return m_process.m_nProcessCount;
+}
+
+bool CProcessSystemWin32::SnapshotThreadOwners(std::vector<uint32_t>& owners)
+{
+    owners.clear();
+    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(Kernel(), "CreateToolhelp32Snapshot");
+    ThreadWalkFn pFirst = ProcAddress<ThreadWalkFn>(Kernel(), "Thread32First");
+    ThreadWalkFn pNext = ProcAddress<ThreadWalkFn>(Kernel(), "Thread32Next");
+    if (!pCreate || !pFirst || !pNext)
+        return false;
+    // A thread snapshot always covers the whole system, whatever process is named.
+    HANDLE hSnap = pCreate(TH32CS_SNAPTHREAD, 0);
+    if (hSnap == INVALID_HANDLE_VALUE)
+        return false;
+    THREADENTRY32 te = {};
+    te.dwSize = sizeof te;
+    for (BOOL ok = pFirst(hSnap, &te); ok; ok = pNext(hSnap, &te))
+        owners.push_back(te.th32OwnerProcessID);
+    CloseHandle(hSnap);
+    return true;
+}
+
+bool CProcessSystemWin32::WalkHeap(uint32_t processId, IHeapBlockSink& sink)
+{
+    if (!m_bHeapWalk)
+        return false;
+    HeapFirstFn pFirst = ProcAddress<HeapFirstFn>(Kernel(), "Heap32First");
+    HeapNextFn pNext = ProcAddress<HeapNextFn>(Kernel(), "Heap32Next");
+    if (!pFirst || !pNext)
+        return false;
+    HEAPENTRY32 he = {};
+    he.dwSize = sizeof he;
+    if (!pFirst(&he, processId, 0))
+        return false;
+    do {
+        if (!sink.OnBlock(static_cast<uint32_t>(he.dwBlockSize), he.dwFlags))
+            break;
+    } while (pNext(&he));
+    return true;
+}
+
+uint32_t CProcessSystemWin32::GetPriorityClass(uint32_t processId)
+{
+    HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (!h)
+        return 0;
+    DWORD cls = ::GetPriorityClass(h);
+    CloseHandle(h);
+    return cls;
+}
+
+bool CProcessSystemWin32::SetPriorityClass(uint32_t processId, uint32_t priorityClass)
+{
+    HANDLE h = OpenProcess(PROCESS_SET_INFORMATION, FALSE, processId);
+    if (!h)
+        return false;
+    BOOL ok = ::SetPriorityClass(h, priorityClass);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
+bool CProcessSystemWin32::Terminate(uint32_t processId)
+{
+    HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+    if (!h)
+        return false;
+    BOOL ok = TerminateProcess(h, 0);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
+intptr_t CShellOpenWin32::Open(const char* file, const char* parameters, const char* directory)
+{
+    HINSTANCE h = ShellExecuteA(nullptr, "Open", file, parameters, directory, SW_SHOWNORMAL);
+    return reinterpret_cast<intptr_t>(h);
+}

@@ -1,0 +1,24 @@
+// The fixed-capacity tables of a process snapshot and the bounded writes that fill them. No
+// platform calls here: the platform paths in Process.cpp feed these from tool-help or psapi.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+// One row of the process table. (unsigned long is the platform's 32-bit DWORD.)
+struct ProcessItem {
+    unsigned long dwProcessID;
+    char szExeFile[80];
+};
+
+enum { kMaxProcesses = 255, kMaxModules = 250, kMaxPathBytes = 80 };
+
+// Copies src into an 80-byte path field, cut to 79 characters and always terminated. A null
+// src leaves the field empty.
+void CopyPathField(char (&dst)[kMaxPathBytes], const char* src);
+
+// Appends a row to a table of kMaxProcesses rows. Returns false, writing nothing, when the
+// table is already full (the caller's walk should stop there).
+bool AddProcessRow(ProcessItem* rows, int& count, unsigned long id, const char* path);
+
+// Number of 4-byte entries in a byte count a system call returned, never more than capacity.
+int EntriesFromBytes(unsigned long bytes, int capacity);

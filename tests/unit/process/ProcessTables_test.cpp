@@ -1,0 +1,56 @@
+// The bounded writes that fill a snapshot's tables.
+#include "process/ProcessTables.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <string.h>
+
+namespace {
+
+TEST(ProcessTables, ProcessTableStopsAt255Rows)
+{
+    // Exactly 255 rows on the heap: a write past them is caught by the address sanitizer.
+    std::unique_ptr<ProcessItem[]> rows(new ProcessItem[kMaxProcesses]);
+    memset(rows.get(), 0, sizeof(ProcessItem) * kMaxProcesses);
+    int count = 0;
+    int accepted = 0;
+    for (unsigned long id = 1; id <= 300; ++id)
+        accepted += AddProcessRow(rows.get(), count, id * 4, "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL") ? 1 : 0;
+    EXPECT_EQ(accepted, 255);
+    EXPECT_EQ(count, 255);
+    EXPECT_EQ(rows[254].dwProcessID, 255ul * 4);
+    EXPECT_STREQ(rows[254].szExeFile, "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL");
+}
+
+TEST(ProcessTables, PathsAreCutTo79CharactersAndTerminated)
+{
+    ProcessItem rows[kMaxProcesses];
+    memset(rows, 'x', sizeof rows);
+    int count = 0;
+    std::string longPath = "C:\\" + std::string(150, 'p') + ".EXE";
+    std::string exact(79, 'e');
+    ASSERT_TRUE(AddProcessRow(rows, count, 7, longPath.c_str()));
+    ASSERT_TRUE(AddProcessRow(rows, count, 8, exact.c_str()));
+    ASSERT_TRUE(AddProcessRow(rows, count, 9, ""));
+    ASSERT_TRUE(AddProcessRow(rows, count, 10, nullptr));
+    EXPECT_EQ(std::string(rows[0].szExeFile), longPath.substr(0, 79));
+    EXPECT_EQ(std::string(rows[1].szExeFile), exact);
+    EXPECT_STREQ(rows[2].szExeFile, "");
+    EXPECT_STREQ(rows[3].szExeFile, "");
+    EXPECT_EQ(rows[3].dwProcessID, 10ul);
+    // The row after the last one written is untouched.
+    EXPECT_EQ(rows[4].szExeFile[0], 'x');
+}
+
+TEST(ProcessTables, EntriesFromBytesRoundsDownAndCaps)
+{
+    EXPECT_EQ(EntriesFromBytes(0, 250), 0);
+    EXPECT_EQ(EntriesFromBytes(7, 250), 1);
+    EXPECT_EQ(EntriesFromBytes(1000, 250), 250);
+    // A process with more modules than the list holds reports the bytes it would need.
+    EXPECT_EQ(EntriesFromBytes(4 * 400, 250), 250);
+    EXPECT_EQ(EntriesFromBytes(1020, 255), 255);
+    EXPECT_EQ(EntriesFromBytes(0xFFFFFFFFul, 255), 255);
+}
+
+}  // namespace
