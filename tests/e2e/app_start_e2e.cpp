@@ -327,7 +327,12 @@ E2E_TEST(ClickingATabShowsOnlyItsPage)
     HWND tab = Item(w, kTabControlId);
     for (int i : {1, 2, 0, 2}) {
         CHECK_TRUE(SelectTab(tab, i));
-        std::vector<HWND> shown = ShownPages(w);
+        // The page is shown once the click's notification has been handled.
+        std::vector<HWND> shown;
+        WaitUntil([&] {
+            shown = ShownPages(w);
+            return shown.size() == 1 && Item(shown[0], kPageMarker[i]);
+        }, 2000);
         CHECK_EQ(shown.size(), static_cast<size_t>(1));
         EXPECT_TRUE(Item(shown[0], kPageMarker[i]) != nullptr);
     }
