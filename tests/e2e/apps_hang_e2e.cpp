@@ -21,6 +21,7 @@ bool EndTask(HWND hPage, HWND hList, HWND hTarget)
 
 E2E_TEST(HangCheckAndEndTask)
 {
+    ResetKorvaneRegistry();  // a first start shows the Applications tab
     UseUnmanagedWindows();
     Korvane k;
     HWND hMain = k.StartReady();

@@ -6,6 +6,7 @@ using namespace apps_e2e;
 
 E2E_TEST(ListedWindowsFollowTheRules)
 {
+    ResetKorvaneRegistry();  // a first start shows the Applications tab
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);
@@ -58,6 +59,7 @@ E2E_TEST(ListedWindowsFollowTheRules)
 
 E2E_TEST(ColumnsButtonsAndEnterLeaveThePageAlone)
 {
+    ResetKorvaneRegistry();  // a first start shows the Applications tab
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);
