@@ -96,8 +96,8 @@ bool Sync(HWND hwnd, DWORD timeoutMs = 5000);
 // Presses the keys in order and releases them in reverse, through SendInput: under Wine this
 // goes through the wineserver's input queue, which also matches registered hot keys, so the
 // program gets WM_HOTKEY, e.g. PressKeys({VK_CONTROL, 'T'}) while its window is hidden.
-// Wine 8 loses these presses once the program has minimised its window (minimise or close):
-// there, check the binding with HotKeyTaken and deliver the message with PostHotKey.
+// With managed X windows (Wine's default) Wine 8 loses these presses once the program has
+// minimised its window; scripts/wine-prefix.sh therefore makes the prefix's windows unmanaged.
 bool PressKeys(const std::vector<BYTE>& vks);
 // Whether a global hot key is bound by some program: tries to bind it from this process.
 bool HotKeyTaken(UINT modifiers, UINT vk);
