@@ -23,7 +23,8 @@ E2E_TEST(ListedWindowsFollowTheRules)
     HWND hVisible = WaitWindow(nullptr, "Apps Visible");
     HWND hSecond = WaitWindow(nullptr, "Apps Second");
     CHECK_TRUE(hVisible && hSecond);
-    CHECK_TRUE(FindWindowA(nullptr, "Apps Owned") && FindWindowA(nullptr, "Apps Popup") && FindWindowA(nullptr, "Apps Hidden"));
+    // Each top-level window has a thread of its own: the others may still be on their way.
+    CHECK_TRUE(WaitWindow(nullptr, "Apps Owned") && WaitWindow(nullptr, "Apps Popup") && WaitWindow(nullptr, "Apps Hidden"));
 
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) >= 0 && FindRow(hList, hSecond) >= 0; }, 5000));
     Sleep(2500);  // two more passes for anything that should not be listed
