@@ -92,6 +92,13 @@ E2E_TEST(ColumnsButtonsAndEnterLeaveThePageAlone)
     EXPECT_TRUE(SendCommand(hPage, 32801));
     EXPECT_TRUE(WaitUntil([&] { return !IsTopmost(hWin); }, 2000));
 
+    // Switch to: a minimised window is restored.
+    ShowWindow(hWin, SW_MINIMIZE);
+    CHECK_TRUE(WaitUntil([&] { return IsIconic(hWin) != FALSE; }, 2000));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hWin)));
+    EXPECT_TRUE(SendCommand(hPage, 1006));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(hWin); }, 2000));
+
     EndTestWindows(hTest);
     EXPECT_TRUE(k.Exit());
 }
