@@ -77,24 +77,6 @@ inline bool SelectRow(HWND hList, int row)
                                SMTO_NORMAL, 5000, &result) && result;
 }
 
-// Image index of a row of another process's list, -1 when it cannot be read.
-inline int RowImage(HWND hList, int row)
-{
-    RemoteMemory mem(hList, sizeof(LVITEMA));
-    if (!mem.ok())
-        return -1;
-    LVITEMA item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    mem.Write(&item, sizeof item);
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(mem.ptr()), SMTO_NORMAL, 5000, &result) ||
-        !result)
-        return -1;
-    mem.Read(&item, sizeof item);
-    return item.iImage;
-}
-
 // Starts the test window program (next to korvane.exe) with its window arguments.
 inline HANDLE StartTestWindows(const std::string& args, DWORD* pid = nullptr)
 {
