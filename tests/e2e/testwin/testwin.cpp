@@ -17,6 +17,8 @@ const UINT WM_TEST_HANG = WM_APP + 1;
 const UINT WM_TEST_HIDE = WM_APP + 2;
 const UINT WM_TEST_SHOW = WM_APP + 3;
 const char kClass[] = "KorvaneTestWindow";
+// Windows are stacked to the right of where korvane opens, so screenshots show both.
+volatile LONG g_opened = 0;
 
 struct WindowPlan {
     char kind;
@@ -43,7 +45,7 @@ LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 HWND Open(const WindowPlan& plan, HWND hOwner)
 {
     DWORD style = plan.kind == 'p' ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
-    HWND hWnd = CreateWindowExA(0, kClass, plan.title, style, 40, 40, 300, 120, hOwner, nullptr,
+    HWND hWnd = CreateWindowExA(0, kClass, plan.title, style, 460, 40 + 130 * (g_opened++ % 5), 300, 120, hOwner, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     if (!hWnd)
         return nullptr;
