@@ -62,14 +62,15 @@ inline std::string StatusOf(HWND hList, HWND hWnd)
     return row < 0 ? "<not listed>" : ListCell(hList, row, 1);
 }
 
-// Selects a row of another process's list (LVM_SETITEMSTATE with the item in that process).
-inline bool SelectRow(HWND hList, int row)
+// Selects a row of another process's list (LVM_SETITEMSTATE with the item in that process);
+// row -1 with selected false clears the selection.
+inline bool SelectRow(HWND hList, int row, bool selected = true)
 {
     RemoteMemory mem(hList, sizeof(LVITEMA));
     if (!mem.ok())
         return false;
     LVITEMA item = {};
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     mem.Write(&item, sizeof item);
     DWORD_PTR result = 0;

@@ -4,6 +4,27 @@
 
 using namespace apps_e2e;
 
+namespace {
+
+// A right click on the list as the list reports it: NM_RCLICK to the page, the header in the
+// program's memory. Posted, since the page then tracks its menu in a loop of its own.
+bool RightClickList(HWND hPage, HWND hList, RemoteMemory& mem)
+{
+    NMHDR hdr = {};
+    hdr.hwndFrom = hList;
+    hdr.idFrom = 1001;
+    hdr.code = static_cast<UINT>(NM_RCLICK);
+    return mem.Write(&hdr, sizeof hdr) && PostMessageA(hPage, WM_NOTIFY, 1001, reinterpret_cast<LPARAM>(mem.ptr()));
+}
+
+HWND VisibleMenu()
+{
+    HWND h = FindWindowA("#32768", nullptr);
+    return h && IsWindowVisible(h) ? h : nullptr;
+}
+
+}  // namespace
+
 E2E_TEST(ListedWindowsFollowTheRules)
 {
     Korvane k;
@@ -55,7 +76,7 @@ E2E_TEST(ListedWindowsFollowTheRules)
     EXPECT_TRUE(k.Exit());
 }
 
-E2E_TEST(ColumnsButtonsAndEnterLeaveThePageAlone)
+E2E_TEST(ColumnsButtonsPopupAndWindowCommands)
 {
     Korvane k;
     HWND hMain = k.StartReady();
@@ -90,6 +111,21 @@ E2E_TEST(ColumnsButtonsAndEnterLeaveThePageAlone)
     EXPECT_TRUE(WaitUntil([&] { return IsTopmost(hWin); }, 2000));
     EXPECT_TRUE(SendCommand(hPage, 32801));
     EXPECT_TRUE(WaitUntil([&] { return !IsTopmost(hWin); }, 2000));
+
+    // The window popup: none without a selection, shown with one.
+    RemoteMemory mem(hList, sizeof(NMHDR));
+    CHECK_TRUE(mem.ok());
+    CHECK_TRUE(SelectRow(hList, -1, false));
+    EXPECT_FALSE(IsWindowEnabled(hEnd));
+    EXPECT_FALSE(IsWindowEnabled(hSwitch));
+    CHECK_TRUE(RightClickList(hPage, hList, mem));
+    Sync(hPage);
+    EXPECT_FALSE(WaitUntil([&] { return VisibleMenu() != nullptr; }, 700));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hWin)));
+    CHECK_TRUE(RightClickList(hPage, hList, mem));
+    EXPECT_TRUE(WaitUntil([&] { return VisibleMenu() != nullptr; }, 3000));
+    SendMessageTimeoutA(hPage, WM_CANCELMODE, 0, 0, SMTO_NORMAL, 3000, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return VisibleMenu() == nullptr; }, 3000));
 
     // Switch to: a minimised window is restored.
     ShowWindow(hWin, SW_MINIMIZE);
