@@ -78,33 +78,61 @@ inline bool SelectRow(HWND hList, int row, bool selected = true)
                                SMTO_NORMAL, 5000, &result) && result;
 }
 
-// Starts the test window program (next to korvane.exe) with its window arguments.
-inline HANDLE StartTestWindows(const std::string& args, DWORD* pid = nullptr)
-{
-    std::string cmd = "\"" + KorvaneDir() + "\\korvane_testwin.exe\" " + args;
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        printf("    cannot start %s (%lu)\n", cmd.c_str(), GetLastError());
-        return nullptr;
+// The test window program (next to korvane.exe), started with its window arguments and ended
+// with this object, whatever the test case's outcome.
+class TestWindows {
+public:
+    explicit TestWindows(const std::string& args)
+    {
+        std::string cmd = "\"" + KorvaneDir() + "\\korvane_testwin.exe\" " + args;
+        std::vector<char> line(cmd.begin(), cmd.end());
+        line.push_back('\0');
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            printf("    cannot start %s (%lu)\n", cmd.c_str(), GetLastError());
+            return;
+        }
+        CloseHandle(pi.hThread);
+        m_hProcess = pi.hProcess;
+        m_pid = pi.dwProcessId;
     }
-    CloseHandle(pi.hThread);
-    if (pid)
-        *pid = pi.dwProcessId;
-    return pi.hProcess;
-}
+    ~TestWindows() { End(); }
+    TestWindows(const TestWindows&) = delete;
+    TestWindows& operator=(const TestWindows&) = delete;
 
-inline void EndTestWindows(HANDLE hProcess)
-{
-    if (!hProcess)
-        return;
-    TerminateProcess(hProcess, 0);
-    WaitForSingleObject(hProcess, 5000);
-    CloseHandle(hProcess);
-}
+    HANDLE Process() const { return m_hProcess; }
+    DWORD Pid() const { return m_pid; }
+    // This program's window with the title (windows of earlier runs do not count).
+    HWND Wait(const std::string& title, DWORD timeoutMs = 10000) const
+    {
+        HWND found = nullptr;
+        WaitUntil([&] {
+            for (HWND h : TopLevelWindows(m_pid)) {
+                if (WindowText(h) == title) {
+                    found = h;
+                    return true;
+                }
+            }
+            return false;
+        }, timeoutMs, 50);
+        return found;
+    }
+    void End()
+    {
+        if (!m_hProcess)
+            return;
+        TerminateProcess(m_hProcess, 0);
+        WaitForSingleObject(m_hProcess, 5000);
+        CloseHandle(m_hProcess);
+        m_hProcess = nullptr;
+    }
+
+private:
+    HANDLE m_hProcess = nullptr;
+    DWORD m_pid = 0;
+};
 
 inline HWND WaitWindow(const char* cls, const char* title, DWORD timeoutMs = 10000)
 {
@@ -115,17 +143,30 @@ inline HWND WaitWindow(const char* cls, const char* title, DWORD timeoutMs = 100
 
 // Without a window manager, Wine waits up to 2 s for a managed window to be withdrawn whenever one
 // is hidden or destroyed (any dialog closing), which would show as a silence of the program under
-// test that has nothing to do with it. Unmanaged windows have no such wait; programs started after
-// this see the setting.
-inline void UseUnmanagedWindows()
-{
-    HKEY h;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_WRITE, nullptr, &h,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(h, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    RegCloseKey(h);
-}
+// test that has nothing to do with it. Unmanaged windows have no such wait. Programs started while
+// this object lives see the setting; it puts the earlier one back when it goes.
+class UnmanagedWindows {
+public:
+    UnmanagedWindows()
+    {
+        m_hadValue = ReadRegValue(HKEY_CURRENT_USER, kKey, "Managed", &m_old);
+        WriteRegValue(HKEY_CURRENT_USER, kKey, "Managed", "N");
+    }
+    ~UnmanagedWindows()
+    {
+        if (m_hadValue)
+            WriteRegValue(HKEY_CURRENT_USER, kKey, "Managed", m_old);
+        else
+            DeleteRegValue(HKEY_CURRENT_USER, kKey, "Managed");
+    }
+    UnmanagedWindows(const UnmanagedWindows&) = delete;
+    UnmanagedWindows& operator=(const UnmanagedWindows&) = delete;
+
+private:
+    static constexpr const char* kKey = "Software\\Wine\\X11 Driver";
+    bool m_hadValue = false;
+    std::string m_old;
+};
 
 // Measures, on a thread of its own, the longest time the window took to answer a null message
 // (between two answers, sent every 20 ms).

@@ -27,6 +27,7 @@ HWND VisibleMenu()
 
 E2E_TEST(ListedWindowsFollowTheRules)
 {
+    ResetKorvaneRegistry();
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);
@@ -35,15 +36,13 @@ E2E_TEST(ListedWindowsFollowTheRules)
     HWND hList = GetDlgItem(hPage, 1001);
 
     const std::string excludedGbk = std::string(kMainTitle) + " 2";
-    DWORD pid = 0;
-    HANDLE hTest = StartTestWindows("\"w:Apps Visible\" \"o:Apps Owned\" \"p:Apps Popup\" \"h:Apps Hidden\" "
-                                    "\"w:Program Manager 2\" \"w:Windows Korvane 7\" \"w:" + excludedGbk +
-                                    "\" \"w:Apps Second\"", &pid);
-    CHECK_TRUE(hTest);
-    HWND hVisible = WaitWindow(nullptr, "Apps Visible");
-    HWND hSecond = WaitWindow(nullptr, "Apps Second");
+    TestWindows test("\"w:Apps Visible\" \"o:Apps Owned\" \"p:Apps Popup\" \"h:Apps Hidden\" "
+                     "\"w:Program Manager 2\" \"w:Windows Korvane 7\" \"w:" + excludedGbk + "\" \"w:Apps Second\"");
+    CHECK_TRUE(test.Process());
+    HWND hVisible = test.Wait("Apps Visible");
+    HWND hSecond = test.Wait("Apps Second");
     CHECK_TRUE(hVisible && hSecond);
-    CHECK_TRUE(FindWindowA(nullptr, "Apps Owned") && FindWindowA(nullptr, "Apps Popup") && FindWindowA(nullptr, "Apps Hidden"));
+    CHECK_TRUE(test.Wait("Apps Owned") && test.Wait("Apps Popup") && test.Wait("Apps Hidden"));
 
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) >= 0 && FindRow(hList, hSecond) >= 0; }, 5000));
     Sleep(2500);  // two more passes for anything that should not be listed
@@ -54,7 +53,7 @@ E2E_TEST(ListedWindowsFollowTheRules)
     int row = FindRow(hList, hVisible);
     if (EXPECT_TRUE(row >= 0)) {
         EXPECT_STREQ(ListCell(hList, row, 0), "Apps Visible");
-        EXPECT_STREQ(ListCell(hList, row, 3), std::to_string(static_cast<int>(pid)));
+        EXPECT_STREQ(ListCell(hList, row, 3), std::to_string(static_cast<int>(test.Pid())));
     }
 
     // Hidden: leaves. Shown again: comes back on top.
@@ -71,13 +70,14 @@ E2E_TEST(ListedWindowsFollowTheRules)
     PostMessageA(hSecond, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hSecond) < 0; }, 4000));
 
-    EndTestWindows(hTest);
+    test.End();
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) < 0; }, 15000));
     EXPECT_TRUE(k.Exit());
 }
 
 E2E_TEST(ColumnsButtonsPopupAndWindowCommands)
 {
+    ResetKorvaneRegistry();
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);
@@ -88,8 +88,8 @@ E2E_TEST(ColumnsButtonsPopupAndWindowCommands)
     EXPECT_EQ(static_cast<int>(SendMessageA(hList, LVM_GETCOLUMNWIDTH, 1, 0)), 80);
     EXPECT_TRUE(SendMessageA(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
 
-    HANDLE hTest = StartTestWindows("\"w:Apps Select Me\"");
-    HWND hWin = WaitWindow(nullptr, "Apps Select Me");
+    TestWindows test("\"w:Apps Select Me\"");
+    HWND hWin = test.Wait("Apps Select Me");
     CHECK_TRUE(hWin);
     CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hWin) == kRunning; }, 8000));
     HWND hEnd = GetDlgItem(hPage, 1017), hSwitch = GetDlgItem(hPage, 1006);
@@ -134,6 +134,5 @@ E2E_TEST(ColumnsButtonsPopupAndWindowCommands)
     EXPECT_TRUE(SendCommand(hPage, 1006));
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(hWin); }, 2000));
 
-    EndTestWindows(hTest);
     EXPECT_TRUE(k.Exit());
 }

@@ -35,6 +35,7 @@ HWND WaitOtherDialog(DWORD pid, HWND except)
 
 E2E_TEST(NewTaskStartsAndRecordsOnlyWhatWorked)
 {
+    ResetKorvaneRegistry();
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);
