@@ -134,11 +134,12 @@ private:
     DWORD m_pid = 0;
 };
 
+// A window found by class and title once it is shown: a dialog exists, hidden, while it initialises.
 inline HWND WaitWindow(const char* cls, const char* title, DWORD timeoutMs = 10000)
 {
     HWND h = nullptr;
-    WaitUntil([&] { return (h = FindWindowA(cls, title)) != nullptr; }, timeoutMs, 50);
-    return h;
+    WaitUntil([&] { return (h = FindWindowA(cls, title)) != nullptr && IsWindowVisible(h); }, timeoutMs, 50);
+    return h && IsWindowVisible(h) ? h : nullptr;
 }
 
 // Without a window manager, Wine waits up to 2 s for a managed window to be withdrawn whenever one
