@@ -75,11 +75,10 @@ BOOL CKorvaneDlg::OnInitDialog()
     for (int i = 0; i < 3; ++i)
         m_tabPages.InsertItem(i, kTabTexts[i]);
     SelectPage(theApp.m_nShowPage);
-    // An index outside the tabs (a damaged "ShowPage") selects no tab, as it shows no page: the
-    // control would otherwise keep its first tab selected, and a click on that tab would then
-    // never bring up its page.
-    bool bKnownPage = theApp.m_nShowPage >= 0 && theApp.m_nShowPage <= 2;
-    m_tabPages.SetCurSel(bKnownPage ? theApp.m_nShowPage : -1);
+    // The first tab inserted is already selected, and an index past the end leaves it so:
+    // with no page shown, no tab may look selected either.
+    bool validPage = theApp.m_nShowPage >= 0 && theApp.m_nShowPage <= 2;
+    m_tabPages.SetCurSel(validPage ? theApp.m_nShowPage : -1);
 
     if (theApp.m_bTopmost)
         SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

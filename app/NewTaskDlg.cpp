@@ -70,7 +70,11 @@ void CNewTaskDlg::OnOK()
     // The whole text is one file name: spaces and all, no separate parameters.
     HINSTANCE hResult = ::ShellExecuteA(nullptr, "Open", command, nullptr, nullptr, SW_SHOW);
     if (reinterpret_cast<INT_PTR>(hResult) < 32) {
-        AfxMessageBox(IDS_FILE_NOT_FOUND, MB_OK | MB_ICONSTOP);
+        // Owned by this dialog, so that it is modal to it (and never listed as an application).
+        char text[512], title[64];
+        AfxLoadString(IDS_FILE_NOT_FOUND, text, sizeof text);
+        AfxLoadString(IDS_APP_TITLE, title, sizeof title);
+        ::MessageBoxA(m_hWnd, text, title, MB_OK | MB_ICONSTOP);
         return;  // stays open for a correction; the history is not touched
     }
 

@@ -127,7 +127,7 @@ DWORD WINAPI CApplicationsPage::HangCheckThread(LPVOID pParam)
     CListCtrlRows rows(self->m_listTasks);
     CWindowProbeWin32 probe;
     RunHangCheckPass(rows, probe, &self->m_bStopHangCheck);
-    ::InterlockedExchange(const_cast<LONG*>(&self->m_bHangCheckBusy), 0);
+    ::InterlockedExchange(&self->m_bHangCheckBusy, 0);
     return 0;
 }
 

@@ -83,8 +83,7 @@ bool CWindowProbeWin32::Ping(WindowHandle hWnd)
     // removal pass drops it.
     bool answered = WindowAnswers(h, kProbeMs) || !::IsWindow(h);
     // One window per 50 ms whatever the answer, so a pass never hurries through the system.
-    DWORD elapsed = ::GetTickCount() - start;
-    if (elapsed < kProbeMs)
+    for (DWORD elapsed; (elapsed = ::GetTickCount() - start) < kProbeMs;)
         ::Sleep(kProbeMs - elapsed);
     return answered;
 }

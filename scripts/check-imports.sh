@@ -3,6 +3,7 @@
 # reviewed list (cmake/imports.txt, lines "DLL!Function") and comes from a DLL that Windows 95/98
 # has. Usage: scripts/check-imports.sh korvane.exe [imports.txt]   (--list prints the imports)
 set -uo pipefail
+export LC_ALL=C   # one collation for sort and comm
 here=$(cd "$(dirname "$0")" && pwd)
 list_only=0
 if [ "${1:-}" = "--list" ]; then list_only=1; shift; fi

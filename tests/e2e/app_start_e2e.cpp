@@ -1,7 +1,9 @@
 // Start-up of korvane.exe under Wine: first-run registry, the main window and its menu bar,
 // the single instance, the start-up word, the NT-family refusal.
 #include "Harness.h"
+#include <stdio.h>
 #include <string.h>
+#include <algorithm>
 
 using namespace e2e;
 
@@ -63,6 +65,44 @@ struct WineVersionOverride {
     bool ok;
 };
 
+// Distinct colours of a 24-bit BMP written by SaveWindowBitmap; -1 when it cannot be read.
+int DistinctColours(const char* path)
+{
+    FILE* f = fopen(path, "rb");
+    if (!f)
+        return -1;
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    std::vector<unsigned char> bits;
+    bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && ih.biBitCount == 24;
+    if (ok) {
+        bits.resize(fh.bfSize - fh.bfOffBits);
+        ok = fread(bits.data(), bits.size(), 1, f) == 1;
+    }
+    fclose(f);
+    if (!ok)
+        return -1;
+    std::vector<unsigned> colours;
+    for (size_t i = 0; i + 2 < bits.size(); i += 3)
+        colours.push_back(bits[i] | bits[i + 1] << 8 | bits[i + 2] << 16);
+    std::sort(colours.begin(), colours.end());
+    return static_cast<int>(std::unique(colours.begin(), colours.end()) - colours.begin());
+}
+
+// The page dialogs (children of the main window) that are shown.
+std::vector<HWND> ShownPages(HWND main)
+{
+    std::vector<HWND> pages;
+    for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (ClassName(c) == kDialogClass && IsWindowVisible(c))
+            pages.push_back(c);
+    }
+    return pages;
+}
+
+// Control that only the page of that tab has: task switch button, end-process button, memory graph.
+const int kPageMarker[3] = {1006, 1002, 1009};
+
 bool HasDialogWithText(DWORD pid, const std::string& text)
 {
     for (HWND dlg : FindDialogs(pid)) {
@@ -97,6 +137,7 @@ E2E_TEST(FirstStartCreatesSettingsAndAutostartEntry)
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "AutoBoot"));
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "HideOnMin"));
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Topmost"));
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
     EXPECT_TRUE(k.Exit());
 }
 
@@ -146,6 +187,16 @@ E2E_TEST(MainWindowHasTitleTabsAndMenuBar)
     for (UINT id : {kCmdSpeedNormal, kCmdSpeedLow, kCmdSpeedPause, kCmdSpeedRealtime})
         EXPECT_FALSE(MenuChecked(w, id));
     EXPECT_TRUE(IsTopmost(w));
+
+    // The window is drawn: frame, menu bar, tabs and texts give many colours, a blank area one.
+    CHECK_TRUE(Sync(w));
+    Sleep(300);
+    char shot[MAX_PATH + 32] = {};
+    GetTempPathA(MAX_PATH, shot);
+    strcat(shot, "korvane_main.bmp");
+    CHECK_TRUE(SaveWindowBitmap(w, shot));
+    EXPECT_TRUE(DistinctColours(shot) >= 4);
+    DeleteFileA(shot);
     EXPECT_TRUE(k.Exit());
 }
 
@@ -238,17 +289,75 @@ E2E_TEST(ShowPage2SelectsThePerformanceTab)
     HWND w = k.StartReady();
     CHECK_TRUE(w);
     EXPECT_EQ(TabCurSel(Item(w, kTabControlId)), 2);
-    // Only the Performance page (the one with the memory graph, 1009) is shown.
-    int visiblePages = 0;
-    HWND shownPage = nullptr;
-    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (ClassName(c) == kDialogClass && IsWindowVisible(c)) {
-            ++visiblePages;
-            shownPage = c;
-        }
-    }
-    EXPECT_EQ(visiblePages, 1);
-    EXPECT_TRUE(Item(shownPage, 1009) != nullptr);
+    std::vector<HWND> shown = ShownPages(w);
+    CHECK_EQ(shown.size(), static_cast<size_t>(1));
+    EXPECT_TRUE(Item(shown[0], kPageMarker[2]) != nullptr);
+    RECT r;
+    GetWindowRect(shown[0], &r);
+    POINT at = {r.left, r.top};
+    ScreenToClient(w, &at);
+    EXPECT_EQ(at.x, 20L);
+    EXPECT_EQ(at.y, 36L);
     EXPECT_TRUE(k.Exit());
     EXPECT_STREQ(Settings("ShowPage"), "2");
+}
+
+E2E_TEST(ShowPageOutOfRangeShowsNoPage)
+{
+    for (const char* bad : {"3", "-1", "abc7"}) {
+        WriteSettings(bad, "0");
+        Korvane k;
+        HWND w = k.StartReady();
+        CHECK_TRUE(w);
+        // "abc7" reads as 0, a valid page.
+        bool valid = strcmp(bad, "abc7") == 0;
+        if (!EXPECT_EQ(TabCurSel(Item(w, kTabControlId)), valid ? 0 : -1) ||
+            !EXPECT_EQ(ShownPages(w).size(), static_cast<size_t>(valid ? 1 : 0)))
+            printf("    with ShowPage \"%s\"\n", bad);
+        k.Kill();
+    }
+}
+
+E2E_TEST(ClickingATabShowsOnlyItsPage)
+{
+    WriteSettings("0", "0");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND tab = Item(w, kTabControlId);
+    for (int i : {1, 2, 0, 2}) {
+        CHECK_TRUE(SelectTab(tab, i));
+        // The page is shown once the click's notification has been handled.
+        std::vector<HWND> shown;
+        WaitUntil([&] {
+            shown = ShownPages(w);
+            return shown.size() == 1 && Item(shown[0], kPageMarker[i]);
+        }, 2000);
+        CHECK_EQ(shown.size(), static_cast<size_t>(1));
+        EXPECT_TRUE(Item(shown[0], kPageMarker[i]) != nullptr);
+    }
+    EXPECT_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("ShowPage"), "2");
+}
+
+E2E_TEST(AboutBoxShowsTheVersionAndCloses)
+{
+    WriteSettings("0", "0");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(PostCommand(w, kCmdAbout));
+    HWND about = nullptr;
+    CHECK_TRUE(WaitUntil([&] {
+        std::vector<HWND> d = FindDialogs(k.Pid());
+        about = d.empty() ? nullptr : d.front();
+        return about != nullptr;
+    }));
+    EXPECT_STREQ(WindowText(about), "关于 Korvane");
+    std::vector<std::string> texts = StaticTexts(about);
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), "a Korvane for Windows 9x/ME 1.0.638 版") != texts.end());
+    EXPECT_EQ(GetWindow(about, GW_OWNER), w);
+    CHECK_TRUE(PostMessageA(about, WM_COMMAND, IDOK, 0));
+    EXPECT_TRUE(WaitUntil([&] { return FindDialogs(k.Pid()).empty(); }));
+    EXPECT_TRUE(k.Exit());
 }

@@ -62,14 +62,15 @@ inline std::string StatusOf(HWND hList, HWND hWnd)
     return row < 0 ? "<not listed>" : ListCell(hList, row, 1);
 }
 
-// Selects a row of another process's list (LVM_SETITEMSTATE with the item in that process).
-inline bool SelectRow(HWND hList, int row)
+// Selects a row of another process's list (LVM_SETITEMSTATE with the item in that process);
+// row -1 with selected false clears the selection.
+inline bool SelectRow(HWND hList, int row, bool selected = true)
 {
     RemoteMemory mem(hList, sizeof(LVITEMA));
     if (!mem.ok())
         return false;
     LVITEMA item = {};
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     mem.Write(&item, sizeof item);
     DWORD_PTR result = 0;
@@ -77,81 +78,95 @@ inline bool SelectRow(HWND hList, int row)
                                SMTO_NORMAL, 5000, &result) && result;
 }
 
-// Image index of a row of another process's list, -1 when it cannot be read.
-inline int RowImage(HWND hList, int row)
-{
-    RemoteMemory mem(hList, sizeof(LVITEMA));
-    if (!mem.ok())
-        return -1;
-    LVITEMA item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    mem.Write(&item, sizeof item);
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(mem.ptr()), SMTO_NORMAL, 5000, &result) ||
-        !result)
-        return -1;
-    mem.Read(&item, sizeof item);
-    return item.iImage;
-}
-
-// Starts the test window program (next to korvane.exe) with its window arguments.
-inline HANDLE StartTestWindows(const std::string& args, DWORD* pid = nullptr)
-{
-    std::string cmd = "\"" + KorvaneDir() + "\\korvane_testwin.exe\" " + args;
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        printf("    cannot start %s (%lu)\n", cmd.c_str(), GetLastError());
-        return nullptr;
+// The test window program (next to korvane.exe), started with its window arguments and ended
+// with this object, whatever the test case's outcome.
+class TestWindows {
+public:
+    explicit TestWindows(const std::string& args)
+    {
+        std::string cmd = "\"" + KorvaneDir() + "\\korvane_testwin.exe\" " + args;
+        std::vector<char> line(cmd.begin(), cmd.end());
+        line.push_back('\0');
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            printf("    cannot start %s (%lu)\n", cmd.c_str(), GetLastError());
+            return;
+        }
+        CloseHandle(pi.hThread);
+        m_hProcess = pi.hProcess;
+        m_pid = pi.dwProcessId;
     }
-    CloseHandle(pi.hThread);
-    if (pid)
-        *pid = pi.dwProcessId;
-    return pi.hProcess;
-}
+    ~TestWindows() { End(); }
+    TestWindows(const TestWindows&) = delete;
+    TestWindows& operator=(const TestWindows&) = delete;
 
-inline void EndTestWindows(HANDLE hProcess)
-{
-    if (!hProcess)
-        return;
-    TerminateProcess(hProcess, 0);
-    WaitForSingleObject(hProcess, 5000);
-    CloseHandle(hProcess);
-}
+    HANDLE Process() const { return m_hProcess; }
+    DWORD Pid() const { return m_pid; }
+    // This program's window with the title (windows of earlier runs do not count).
+    HWND Wait(const std::string& title, DWORD timeoutMs = 10000) const
+    {
+        HWND found = nullptr;
+        WaitUntil([&] {
+            for (HWND h : TopLevelWindows(m_pid)) {
+                if (WindowText(h) == title) {
+                    found = h;
+                    return true;
+                }
+            }
+            return false;
+        }, timeoutMs, 50);
+        return found;
+    }
+    void End()
+    {
+        if (!m_hProcess)
+            return;
+        TerminateProcess(m_hProcess, 0);
+        WaitForSingleObject(m_hProcess, 5000);
+        CloseHandle(m_hProcess);
+        m_hProcess = nullptr;
+    }
 
+private:
+    HANDLE m_hProcess = nullptr;
+    DWORD m_pid = 0;
+};
+
+// A window found by class and title once it is shown: a dialog exists, hidden, while it initialises.
 inline HWND WaitWindow(const char* cls, const char* title, DWORD timeoutMs = 10000)
 {
     HWND h = nullptr;
-    WaitUntil([&] { return (h = FindWindowA(cls, title)) != nullptr; }, timeoutMs, 50);
-    return h;
+    WaitUntil([&] { return (h = FindWindowA(cls, title)) != nullptr && IsWindowVisible(h); }, timeoutMs, 50);
+    return h && IsWindowVisible(h) ? h : nullptr;
 }
 
 // Without a window manager, Wine waits up to 2 s for a managed window to be withdrawn whenever one
 // is hidden or destroyed (any dialog closing), which would show as a silence of the program under
-// test that has nothing to do with it. Unmanaged windows have no such wait; programs started after
-// this see the setting.
-inline void UseUnmanagedWindows()
-{
-    HKEY h;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_WRITE, nullptr, &h,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(h, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    RegCloseKey(h);
-}
-
-// Unmanaged windows for the programs started while this object lives; the setting is removed
-// again afterwards, so the tests that run later in the same prefix get Wine's default.
+// test that has nothing to do with it. Unmanaged windows have no such wait. Programs started while
+// this object lives see the setting; it puts the earlier one back when it goes.
 class UnmanagedWindows {
 public:
-    UnmanagedWindows() { UseUnmanagedWindows(); }
-    ~UnmanagedWindows() { DeleteRegValue(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed"); }
+    UnmanagedWindows()
+    {
+        m_hadValue = ReadRegValue(HKEY_CURRENT_USER, kKey, "Managed", &m_old);
+        WriteRegValue(HKEY_CURRENT_USER, kKey, "Managed", "N");
+    }
+    ~UnmanagedWindows()
+    {
+        if (m_hadValue)
+            WriteRegValue(HKEY_CURRENT_USER, kKey, "Managed", m_old);
+        else
+            DeleteRegValue(HKEY_CURRENT_USER, kKey, "Managed");
+    }
     UnmanagedWindows(const UnmanagedWindows&) = delete;
     UnmanagedWindows& operator=(const UnmanagedWindows&) = delete;
+
+private:
+    static constexpr const char* kKey = "Software\\Wine\\X11 Driver";
+    bool m_hadValue = false;
+    std::string m_old;
 };
 
 // Measures, on a thread of its own, the longest time the window took to answer a null message

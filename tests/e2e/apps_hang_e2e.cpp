@@ -21,8 +21,8 @@ bool EndTask(HWND hPage, HWND hList, HWND hTarget)
 
 E2E_TEST(HangCheckAndEndTask)
 {
-    ResetKorvaneRegistry();  // a first start shows the Applications tab
     UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);
@@ -31,11 +31,11 @@ E2E_TEST(HangCheckAndEndTask)
     HWND hList = GetDlgItem(hPage, 1001);
     AnswerWatch watch(hMain);
 
-    HANDLE hTest = StartTestWindows("\"w:Hang Target\" \"b:Busy Window\" \"w:Close Target\"");
-    CHECK_TRUE(hTest);
-    HWND hHang = WaitWindow(nullptr, "Hang Target");
-    HWND hBusy = WaitWindow(nullptr, "Busy Window");
-    HWND hClose = WaitWindow(nullptr, "Close Target");
+    TestWindows test("\"w:Hang Target\" \"b:Busy Window\" \"w:Close Target\"");
+    CHECK_TRUE(test.Process());
+    HWND hHang = test.Wait("Hang Target");
+    HWND hBusy = test.Wait("Busy Window");
+    HWND hClose = test.Wait("Close Target");
     CHECK_TRUE(hHang && hBusy && hClose);
 
     EXPECT_TRUE(WaitUntil([&] { return StatusOf(hList, hHang) == kRunning && StatusOf(hList, hClose) == kRunning; }, 9000));
@@ -72,19 +72,18 @@ E2E_TEST(HangCheckAndEndTask)
     EXPECT_EQ(gti.hwndFocus, GetDlgItem(hDlg, IDCANCEL));
     PostMessageA(gti.hwndFocus ? gti.hwndFocus : hDlg, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 3000));
-    EXPECT_EQ(WaitForSingleObject(hTest, 500), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(WaitForSingleObject(test.Process(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
 
     EXPECT_TRUE(EndTask(hPage, hList, hHang));
     hDlg = WaitWindow(kDialogClass, kEndProgramTitle, 5000);
     CHECK_TRUE(hDlg);
     PostCommand(hDlg, IDOK);
-    EXPECT_EQ(WaitForSingleObject(hTest, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(test.Process(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
     // Every window of the ended process leaves, one per refresh pass.
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hHang) < 0 && FindRow(hList, hBusy) < 0; }, 5000));
 
     DWORD longest = watch.Stop();
     printf("    longest silence of the main window: %lu ms\n", longest);
     EXPECT_TRUE(longest < 1100);
-    EndTestWindows(hTest);
     EXPECT_TRUE(k.Exit());
 }

@@ -31,10 +31,23 @@ HWND WaitOtherDialog(DWORD pid, HWND except)
     return found;
 }
 
+// Types a name into the open-file dialog's file-name field: an edit of its own (edt1) in the
+// old style, the edit inside a combo (cmb13) in the newer one.
+bool SetFileName(HWND hOpen, const std::string& name)
+{
+    HWND edit = GetDlgItem(hOpen, 0x480);
+    if (HWND combo = GetDlgItem(hOpen, 0x47c)) {
+        HWND inner = FindWindowExA(combo, nullptr, "ComboBox", nullptr);
+        edit = FindWindowExA(inner ? inner : combo, nullptr, "Edit", nullptr);
+    }
+    return edit && SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
 }  // namespace
 
 E2E_TEST(NewTaskStartsAndRecordsOnlyWhatWorked)
 {
+    ResetKorvaneRegistry();
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);
@@ -83,7 +96,26 @@ E2E_TEST(NewTaskStartsAndRecordsOnlyWhatWorked)
     EXPECT_STREQ(ItemText(hDlg, 1018), kMissing);
     EXPECT_STREQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "NewTask0"), program);
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "NewTask1"));
+
+    // Browse, then cancel: the typed text stays. Browse and pick a file: its full path replaces it.
+    CHECK_TRUE(PostCommand(hDlg, 1019));
+    HWND hOpen = WaitOtherDialog(k.Pid(), hDlg);
+    CHECK_TRUE(hOpen);
+    PostCommand(hOpen, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hOpen); }, 3000));
+    Sleep(200);
+    EXPECT_STREQ(ItemText(hDlg, 1018), kMissing);
+    CHECK_TRUE(PostCommand(hDlg, 1019));
+    hOpen = WaitOtherDialog(k.Pid(), hDlg);
+    CHECK_TRUE(hOpen);
+    CHECK_TRUE(SetFileName(hOpen, program));
+    PostCommand(hOpen, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hOpen); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return _stricmp(ItemText(hDlg, 1018).c_str(), program.c_str()) == 0; }, 3000));
+    printf("    picked: %s\n", ItemText(hDlg, 1018).c_str());
+
     PostCommand(hDlg, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 3000));
+    EXPECT_STREQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "NewTask0"), program);
     EXPECT_TRUE(k.Exit());
 }

@@ -86,9 +86,9 @@ E2E_TEST(HostileTitlesAreListedOnceRetitledAndRemoved)
     std::string args;
     for (const Title& t : titles)
         args += " x:" + Hex(t.bytes);
-    DWORD pid = 0;
-    HANDLE hTest = StartTestWindows(args, &pid);
-    CHECK_TRUE(hTest);
+    TestWindows test(args);
+    CHECK_TRUE(test.Process());
+    const DWORD pid = test.Pid();
     std::vector<HWND> windows;
     EXPECT_TRUE(WaitUntil([&] {
         windows.clear();
@@ -153,7 +153,7 @@ E2E_TEST(HostileTitlesAreListedOnceRetitledAndRemoved)
     }
     EXPECT_TRUE(hostile::StaysUp(k, 500));
 
-    EndTestWindows(hTest);
+    test.End();
     EXPECT_TRUE(WaitUntil([&] {
         for (HWND h : windows) {
             if (FindRow(hList, h) >= 0)

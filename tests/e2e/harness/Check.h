@@ -2,6 +2,7 @@
 // EXPECT_* checks that record a failure and go on, CHECK_* checks that end the test case.
 // The cross compiler's win32 thread model has no std::mutex, so GoogleTest cannot be used here.
 #pragma once
+#include <stdio.h>
 #include <string>
 #include <type_traits>
 

@@ -75,29 +75,28 @@ HWND Korvane::StartReady(const std::string& args, DWORD timeoutMs)
     return Start(args) ? WaitReady(timeoutMs) : nullptr;
 }
 
+HWND Korvane::ReadyWindow() const
+{
+    // The window and its tabs exist long before start-up has finished (pages, check marks,
+    // showing, hot keys follow; Wine answers our messages whenever the program waits on another
+    // process meanwhile). The high priority class is set by the last step but the hot keys, which
+    // pump no messages; a WM_NULL answered after it was seen is therefore answered by the
+    // program's own message loop.
+    if (!Running() || GetPriorityClass(m_pi.hProcess) != HIGH_PRIORITY_CLASS)
+        return nullptr;
+    HWND h = FindMainWindow(m_pi.dwProcessId);
+    return h && IsReady(h) ? h : nullptr;
+}
+
 HWND Korvane::WaitReady(DWORD timeoutMs)
 {
     m_hwnd = nullptr;
     if (!m_pi.hProcess)
         return nullptr;
-    // The window answers messages already while its initialisation waits on another process
-    // (the tray icon), before the remembered page is selected and the window shown: a ready
-    // window counts once it is visible, or after a second for a start that keeps it hidden.
-    DWORD readySince = 0;
     WaitUntil([&] {
-        if (!Running())
-            return true;
-        HWND h = FindMainWindow(m_pi.dwProcessId);
-        if (!h || !IsReady(h)) {
-            readySince = 0;
-            return false;
-        }
-        if (!readySince)
-            readySince = GetTickCount();
-        if (IsWindowVisible(h) || GetTickCount() - readySince >= 1000)
-            m_hwnd = h;
-        return m_hwnd != nullptr;
-    }, timeoutMs);
+        m_hwnd = ReadyWindow();
+        return m_hwnd != nullptr || !Running();
+    }, timeoutMs, 5);
     if (!m_hwnd)
         printf("    korvane.exe (pid %lu) has no ready main window (%s)\n", m_pi.dwProcessId,
                Running() ? "still running" : "process ended");

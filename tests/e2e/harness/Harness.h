@@ -48,8 +48,11 @@ public:
     bool Start(const std::string& args = "", const char* cwd = nullptr);
     // Start and wait until the main window is ready; returns the window or nullptr.
     HWND StartReady(const std::string& args = "", DWORD timeoutMs = 10000);
-    // Waits until this process's main window exists, has its three tabs and answers messages.
+    // Waits until start-up has finished: the program runs in the high priority class (its last
+    // start-up step but the hot keys) and its main window, with three tabs, answers WM_NULL.
     HWND WaitReady(DWORD timeoutMs = 10000);
+    // One look at that state: the ready main window or nullptr.
+    HWND ReadyWindow() const;
     HWND Window() const { return m_hwnd; }
     DWORD Pid() const { return m_pi.dwProcessId; }
     HANDLE Process() const { return m_pi.hProcess; }
@@ -84,15 +87,17 @@ bool SendCommand(HWND hwnd, UINT id, DWORD timeoutMs = 5000);
 bool PostCommand(HWND hwnd, UINT id);
 // WM_SYSCOMMAND (SC_CLOSE, SC_MINIMIZE, ...), posted: the default handling may run a modal loop.
 bool PostSysCommand(HWND hwnd, UINT sc);
-// Waits until the window's message queue has handled everything sent before (a WM_NULL round trip).
+// A WM_NULL round trip. It does not prove that earlier posted messages were handled to the end:
+// a handler that waits on another process (the tray, a cross-process send) answers it midway.
+// Wait for the expected state with WaitUntil instead.
 bool Sync(HWND hwnd, DWORD timeoutMs = 5000);
 
 // --- keyboard ------------------------------------------------------------------------------
 // Presses the keys in order and releases them in reverse, through SendInput: under Wine this
 // goes through the wineserver's input queue, which also matches registered hot keys, so the
 // program gets WM_HOTKEY, e.g. PressKeys({VK_CONTROL, 'T'}) while its window is hidden.
-// Wine 8 loses these presses once the program has minimised its window (minimise or close):
-// there, check the binding with HotKeyTaken and deliver the message with PostHotKey.
+// With managed X windows (Wine's default) Wine 8 loses these presses once the program has
+// minimised its window; scripts/wine-prefix.sh therefore makes the prefix's windows unmanaged.
 bool PressKeys(const std::vector<BYTE>& vks);
 // Whether a global hot key is bound by some program: tries to bind it from this process.
 bool HotKeyTaken(UINT modifiers, UINT vk);

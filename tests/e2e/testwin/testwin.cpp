@@ -21,11 +21,13 @@ const UINT WM_TEST_HANG = WM_APP + 1;
 const UINT WM_TEST_HIDE = WM_APP + 2;
 const UINT WM_TEST_SHOW = WM_APP + 3;
 const char kClass[] = "KorvaneTestWindow";
+// Windows are stacked to the right of where korvane opens, so screenshots show both.
+volatile LONG g_opened = 0;
 
-struct Spec {
+struct WindowPlan {
     char kind;
     const char* title;
-    std::vector<Spec> owned;
+    std::vector<WindowPlan> owned;
 };
 
 LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -44,27 +46,27 @@ LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-HWND Open(const Spec& spec, HWND hOwner)
+HWND Open(const WindowPlan& plan, HWND hOwner)
 {
-    DWORD style = spec.kind == 'p' ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
-    HWND hWnd = CreateWindowExA(0, kClass, spec.title, style, 40, 40, 300, 120, hOwner, nullptr,
+    DWORD style = plan.kind == 'p' ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
+    HWND hWnd = CreateWindowExA(0, kClass, plan.title, style, 460, 40 + 130 * (g_opened++ % 5), 300, 120, hOwner, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     if (!hWnd)
         return nullptr;
-    SetWindowLongPtrA(hWnd, GWLP_USERDATA, spec.kind);
+    SetWindowLongPtrA(hWnd, GWLP_USERDATA, plan.kind);
     SendMessageA(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_APPLICATION)));
-    if (spec.kind != 'h')
+    if (plan.kind != 'h')
         ShowWindow(hWnd, SW_SHOWNOACTIVATE);
     return hWnd;
 }
 
 DWORD WINAPI WindowThread(LPVOID param)
 {
-    const Spec& spec = *static_cast<const Spec*>(param);
-    HWND hWnd = Open(spec, nullptr);
+    const WindowPlan& plan = *static_cast<const WindowPlan*>(param);
+    HWND hWnd = Open(plan, nullptr);
     if (!hWnd)
         return 1;
-    for (const Spec& owned : spec.owned)
+    for (const WindowPlan& owned : plan.owned)
         Open(owned, hWnd);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -86,34 +88,34 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     wc.lpszClassName = kClass;
     RegisterClassA(&wc);
 
-    std::vector<Spec> specs;
-    specs.reserve(static_cast<size_t>(__argc));
+    std::vector<WindowPlan> plans;
+    plans.reserve(static_cast<size_t>(__argc));
     std::vector<std::string> decoded(static_cast<size_t>(__argc));  // titles given in hexadecimal
     for (int i = 1; i < __argc; ++i) {
         const char* arg = __argv[i];
         if (strlen(arg) < 2 || arg[1] != ':')
             continue;
-        Spec spec{arg[0], arg + 2, {}};
-        if (spec.kind == 'x') {
+        WindowPlan plan{arg[0], arg + 2, {}};
+        if (plan.kind == 'x') {
             for (const char* p = arg + 2; p[0] && p[1]; p += 2) {
                 char byte[3] = {p[0], p[1], '\0'};
                 decoded[i] += static_cast<char>(strtoul(byte, nullptr, 16));
             }
-            spec.kind = 'w';
-            spec.title = decoded[i].c_str();
+            plan.kind = 'w';
+            plan.title = decoded[i].c_str();
         }
-        if ((spec.kind == 'o' || spec.kind == 'p') && !specs.empty())
-            specs.back().owned.push_back(spec);
-        else if (spec.kind == 'w' || spec.kind == 'h' || spec.kind == 'b')
-            specs.push_back(spec);
+        if ((plan.kind == 'o' || plan.kind == 'p') && !plans.empty())
+            plans.back().owned.push_back(plan);
+        else if (plan.kind == 'w' || plan.kind == 'h' || plan.kind == 'b')
+            plans.push_back(plan);
     }
-    if (specs.empty())
-        specs.push_back(Spec{'w', "Korvane test window", {}});
+    if (plans.empty())
+        plans.push_back(WindowPlan{'w', "Korvane test window", {}});
 
     std::vector<HANDLE> threads;
-    for (Spec& spec : specs) {
+    for (WindowPlan& plan : plans) {
         DWORD id;
-        HANDLE h = CreateThread(nullptr, 0, WindowThread, &spec, 0, &id);
+        HANDLE h = CreateThread(nullptr, 0, WindowThread, &plan, 0, &id);
         if (h)
             threads.push_back(h);
     }

@@ -3,7 +3,6 @@
 #include "apps/TaskList.h"
 #include "common/MemoryListRows.h"
 #include <gtest/gtest.h>
-#include <string.h>
 
 namespace {
 
@@ -21,14 +20,6 @@ protected:
         return row < 0 ? "<gone>" : rows.Cell(row, kColStatus);
     }
 };
-
-TEST_F(HangCheckTest, StatusTextsAreTheGbkBytes)
-{
-    EXPECT_EQ(strlen(kStatusRunning), 8u);
-    EXPECT_STREQ(kStatusRunning, "\xD5\xFD\xD4\xDA\xD4\xCB\xD0\xD0");
-    EXPECT_EQ(strlen(kStatusNotResponding), 6u);
-    EXPECT_STREQ(kStatusNotResponding, "\xCE\xB4\xCF\xEC\xD3\xA6");
-}
 
 TEST_F(HangCheckTest, HangAndRecoveryOverThreePassesWritingOnlyChanges)
 {
