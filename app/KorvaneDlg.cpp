@@ -166,8 +166,10 @@ bool CKorvaneDlg::OnSysCommand(UINT nID, LPARAM lParam)
         if (m_bTakeover)
             OnQuickTakeover();
         // The default close of this dialog is its cancel, which only hides a modeless dialog.
-        OnCancel();
+        // Minimised while still shown: minimising a hidden window leaves Wine's X11 driver with
+        // a pending iconify that minimises (and so hides) the window again when it is restored.
         ShowWindow(SW_MINIMIZE);
+        OnCancel();
         ShowWindow(SW_HIDE);
         return true;
     default:

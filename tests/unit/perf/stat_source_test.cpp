@@ -1,0 +1,232 @@
+// The statistics source: counter reading, the memory arithmetic, the four total blocks and the
+// stand-ins used where the dynamic registry has no counters.
+#include "PerfFakes.h"
+#include "common/MemoryRegistry.h"
+#include "perf/StatCounters.h"
+#include <gtest/gtest.h>
+#include <limits.h>
+
+namespace {
+
+struct Monitor {
+    Monitor() { monitor.Connect(counters, system); }
+    // One totals pass with the memory status of `bytes` total and `load` percent.
+    void Totals(uint32_t bytes, uint32_t load, uint32_t totalVirtual = 0x7FE00000)
+    {
+        system.memory.dwTotalPhys = bytes;
+        system.memory.dwMemoryLoad = load;
+        system.memory.dwTotalVirtual = totalVirtual;
+        monitor.UpdateTotals(view);
+    }
+    FakeCounters counters;
+    FakeSystem system;
+    FakeView view;
+    CPerformanceMonitor monitor;
+};
+
+TEST(MemoryFigures, WorkedExampleAndLoadZero)
+{
+    int total = -1, avail = -1;
+    ComputeMemoryFigures(67108864, 37, &total, &avail);
+    EXPECT_EQ(65536, total);
+    EXPECT_EQ(41287, avail);  // 42278608 bytes, 41287.7 K truncated
+    // The load alone decides: a load of 0 leaves everything available.
+    ComputeMemoryFigures(67108864 + 1500, 0, &total, &avail);
+    EXPECT_EQ(65537, total);
+    EXPECT_EQ((67108864 + 1500) / 1024, avail);
+}
+
+TEST(MemoryFigures, TwoGigabytesAndMoreDoNotWrapNegative)
+{
+    int total = 0, avail = 0;
+    ComputeMemoryFigures(0xFFFFFFFFu, 0, &total, &avail);
+    EXPECT_EQ(4194303, total);
+    EXPECT_EQ(INT_MAX / 1024, avail);
+    ComputeMemoryFigures(0x80000000u, 10, &total, &avail);
+    EXPECT_EQ(2097152, total);
+    // 2147483648 - 10 * 21474836 = 1932735288 bytes: back inside the range, computed exactly.
+    EXPECT_EQ(1932735288 / 1024, avail);
+}
+
+TEST(Totals, WorkedExampleFillsAllFourBlocks)
+{
+    Monitor m;
+    m.system.processes = 7;
+    m.system.modules = 93;
+    m.counters.Set("KERNEL\\Threads", 55);
+    m.counters.Set("VMM\\cpgFree", 5000);
+    m.counters.Set("VMM\\cpgLocked", 3000);
+    m.Totals(67108864, 37, 0x7FE00000);
+    EXPECT_EQ("93\n55\n7", m.view.texts[kIdTotals]);
+    EXPECT_EQ("65536\n41287\n24249", m.view.texts[kIdPhysicalMemory]);
+    EXPECT_EQ("24249\n2095104\n24249", m.view.texts[kIdCommitCharge]);
+    EXPECT_EQ("7\n4\n2", m.view.texts[kIdKernelMemory]);
+    EXPECT_EQ(65536, m.monitor.m_nTotalPhys);
+    EXPECT_EQ(41287, m.monitor.m_nAvailPhys);
+}
+
+TEST(Totals, PageCountsDivideLineByLine)
+{
+    Monitor m;
+    m.counters.Set("VMM\\cpgFree", 1023);
+    m.counters.Set("VMM\\cpgLocked", 1);
+    m.Totals(67108864, 37);
+    EXPECT_EQ("1\n0\n0", m.view.texts[kIdKernelMemory]);
+}
+
+TEST(Totals, UnreadableOrNegativeCounterShowsZeroAlone)
+{
+    Monitor m;
+    m.system.processes = 3;
+    m.system.modules = 12;
+    m.counters.Set("VMM\\cpgFree", -4096);
+    m.counters.Set("VMM\\cpgLocked", 2048);
+    m.Totals(67108864, 0);  // no "KERNEL\Threads" at all
+    EXPECT_EQ("12\n0\n3", m.view.texts[kIdTotals]);
+    EXPECT_EQ("2\n0\n2", m.view.texts[kIdKernelMemory]);
+    EXPECT_EQ("65536\n65536\n0", m.view.texts[kIdPhysicalMemory]);
+}
+
+TEST(Totals, PeakKeepsTheHighestUse)
+{
+    Monitor m;
+    EXPECT_EQ(0, m.monitor.m_nCommitPeak);  // nothing before the first refresh
+    EXPECT_EQ(0, m.monitor.m_nAvailPhys);
+    EXPECT_EQ(0, m.monitor.m_nTotalPhys);
+    m.Totals(67108864, 37);
+    m.Totals(67108864, 50);
+    int highest = m.monitor.m_nTotalPhys - m.monitor.m_nAvailPhys;
+    m.Totals(67108864, 20);
+    EXPECT_EQ(highest, m.monitor.m_nCommitPeak);
+    EXPECT_LT(m.monitor.m_nTotalPhys - m.monitor.m_nAvailPhys, highest);
+    EXPECT_EQ(std::to_string(highest), m.view.texts[kIdCommitCharge].substr(m.view.texts[kIdCommitCharge].rfind('\n') + 1));
+}
+
+TEST(StatValue, FirstFourBytesLittleEndianWhateverTheType)
+{
+    Monitor m;
+    // Eight bytes of binary data: only the first four count.
+    m.counters.raw["KERNEL\\CPUUsage"] = std::string("\x25\x00\x00\x00\xff\xff\xff\xff", 8);
+    EXPECT_EQ(37, m.monitor.GetCpuUsage());
+    m.counters.raw["KERNEL\\Threads"] = std::string("\x01\x02\x03\x04", 4);
+    EXPECT_EQ(0x04030201, m.monitor.GetStatValue("KERNEL\\Threads"));
+    m.counters.raw["KERNEL\\Threads"] = std::string("\x00\x00\x00\x80", 4);
+    EXPECT_EQ(0, m.monitor.GetStatValue("KERNEL\\Threads"));
+    // Data longer than the 80-byte buffer cannot be read.
+    m.counters.raw["KERNEL\\CPUUsage"] = std::string(81, '\x05');
+    EXPECT_EQ(0, m.monitor.GetCpuUsage());
+}
+
+TEST(DynData, StartsUnderStartStatAndReadsUnderStatData)
+{
+    MemoryRegistry registry;
+    registry.Put(RegRoot::DynData, "PerfStats\\StatData", "KERNEL\\CPUUsage", std::string("\x2a\0\0\0", 4), 3);
+    registry.Put(RegRoot::LocalMachine, "PerfStats\\StatData", "KERNEL\\Threads", std::string("\x09\0\0\0", 4), 3);
+    CDynDataCounters counters(registry);
+    FakeSystem system;
+    CPerformanceMonitor monitor;
+    monitor.Connect(counters, system);
+    monitor.StartCpuStat();
+    EXPECT_EQ(42, monitor.GetCpuUsage());
+    EXPECT_EQ(0, monitor.GetStatValue("KERNEL\\Threads"));  // only the dynamic root counts
+}
+
+// System times in 100 ns units, moved forward by the test.
+class FakeTimes : public ISystemTimes {
+public:
+    bool GetSystemTimes(uint64_t* i, uint64_t* k, uint64_t* u) override
+    {
+        ++calls;
+        *i = idle;
+        *k = kernel;
+        *u = user;
+        return haveTimes;
+    }
+    bool CountThreads(int* count) override
+    {
+        *count = threads;
+        return threads >= 0;
+    }
+    // Advances by `busy` and `idleTime` ms of processor time.
+    void Spend(uint64_t busyMs, uint64_t idleMs)
+    {
+        idle += idleMs * 10000;
+        kernel += (idleMs + busyMs / 2) * 10000;
+        user += (busyMs - busyMs / 2) * 10000;
+    }
+    uint64_t idle = 5000000, kernel = 9000000, user = 3000000;
+    bool haveTimes = true;
+    int threads = 17;
+    int calls = 0;
+};
+
+TEST(CpuPercent, BusyShareOfTheTimeBetweenReadings)
+{
+    // 300 ms busy and 700 ms idle; kernel time includes the idle time.
+    EXPECT_EQ(30, CpuPercentBetween(0, 0, 0, 7000000, 8000000, 2000000));
+    EXPECT_EQ(100, CpuPercentBetween(10, 10, 10, 10, 200010, 300010));
+    EXPECT_EQ(-1, CpuPercentBetween(0, 0, 0, 0, 50000, 40000));       // under 10 ms: too close
+    EXPECT_EQ(-1, CpuPercentBetween(100, 900000, 0, 50, 1900000, 0));  // idle went backwards
+}
+
+TEST(Fallback, RegistryPreferredWheneverReadable)
+{
+    FakeCounters dyn;
+    FakeTimes times;
+    CFallbackCounters counters(dyn, times);
+    FakeSystem system;
+    CPerformanceMonitor monitor;
+    monitor.Connect(counters, system);
+    monitor.StartCpuStat();
+    ASSERT_EQ("start KERNEL\\CPUUsage", dyn.log.at(0));
+
+    times.Spend(250, 750);
+    EXPECT_EQ(25, monitor.GetCpuUsage());
+    times.Spend(0, 20);
+    EXPECT_EQ(0, monitor.GetCpuUsage());
+    EXPECT_EQ(17, monitor.GetStatValue("KERNEL\\Threads"));
+    EXPECT_EQ(0, monitor.GetStatValue("VMM\\cpgFree"));
+    EXPECT_EQ(0, monitor.GetStatValue("VMM\\cpgLocked"));
+
+    dyn.Set("KERNEL\\CPUUsage", 37);
+    dyn.Set("KERNEL\\Threads", 120);
+    dyn.Set("VMM\\cpgFree", 4096);
+    EXPECT_EQ(37, monitor.GetCpuUsage());
+    EXPECT_EQ(120, monitor.GetStatValue("KERNEL\\Threads"));
+    EXPECT_EQ(4096, monitor.GetStatValue("VMM\\cpgFree"));
+}
+
+TEST(Fallback, ReadingsTooCloseRepeatTheLastFigureAndKeepTheirBase)
+{
+    FakeCounters dyn;
+    FakeTimes times;
+    CFallbackCounters counters(dyn, times);
+    FakeSystem system;
+    CPerformanceMonitor monitor;
+    monitor.Connect(counters, system);
+    monitor.StartCpuStat();
+    EXPECT_EQ(0, monitor.GetCpuUsage());  // straight after the start: no time has passed
+    times.Spend(600, 400);
+    EXPECT_EQ(60, monitor.GetCpuUsage());
+    times.Spend(4, 0);  // 4 ms later: repeats 60 and keeps the base
+    EXPECT_EQ(60, monitor.GetCpuUsage());
+    times.Spend(96, 900);  // measured from the kept base: 100 busy of 1000
+    EXPECT_EQ(10, monitor.GetCpuUsage());
+}
+
+TEST(Fallback, NothingToReadGivesZero)
+{
+    FakeCounters dyn;
+    FakeTimes times;
+    times.haveTimes = false;
+    times.threads = -1;
+    CFallbackCounters counters(dyn, times);
+    FakeSystem system;
+    CPerformanceMonitor monitor;
+    monitor.Connect(counters, system);
+    monitor.StartCpuStat();
+    EXPECT_EQ(0, monitor.GetCpuUsage());
+    EXPECT_EQ(0, monitor.GetStatValue("KERNEL\\Threads"));
+}
+
+}  // namespace
