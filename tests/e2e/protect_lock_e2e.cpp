@@ -73,6 +73,14 @@ bool ScreenSaverRunning(HWND w)
     return running != FALSE;
 }
 
+// The tray icon's notification (WM_TRAYNOTIFY, icon 128) of a double click, to a page.
+BOOL CALLBACK PostTrayDoubleClick(HWND h, LPARAM)
+{
+    if (ClassName(h) == kDialogClass)
+        PostMessageA(h, 0x800, 128, WM_LBUTTONDBLCLK);
+    return TRUE;
+}
+
 // Opens the change-password dialog from the main menu.
 HWND OpenChangePassword(Korvane& k)
 {
@@ -261,6 +269,8 @@ E2E_TEST(NothingRevealsTheMainWindowWhileLocked)
     EXPECT_TRUE(StillLocked(k, lock));
     EXPECT_FALSE(MenuChecked(w, kCmdTakeover));
 
+    // A double click on the tray icon (its notification reaches the pages of the main window).
+    EnumChildWindows(w, PostTrayDoubleClick, 0);
     // The tray menu's commands: restore, takeover, a second lock, Exit.
     for (UINT id : {kCmdRestore, kCmdTakeover, kCmdLock, kCmdExit})
         PostCommand(w, id);
