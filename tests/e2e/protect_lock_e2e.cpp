@@ -290,6 +290,8 @@ E2E_TEST(NothingRevealsTheMainWindowWhileLocked)
     SetForegroundWindow(w);
     ShowWindow(w, SW_RESTORE);
     EXPECT_TRUE(StillLocked(k, lock));
+    // The keyboard goes back to the lock dialog.
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == lock; }, 3000));
 
     EnterPassword(lock, kPassword);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
