@@ -229,10 +229,3 @@ TEST_F(UnlockPasswordStore, FailedWriteKeepsTheOldPassword)
     EXPECT_TRUE(Unlocks("before"));
     EXPECT_FALSE(Unlocks("after"));
 }
-
-TEST_F(UnlockPasswordStore, PasswordLivesUnderTheSettingsKey)
-{
-    SetPassword("where");
-    EXPECT_TRUE(registry.HasValue(RegRoot::LocalMachine, "Software\\Marrowfen\\Korvane", "Password"));
-    EXPECT_EQ(UnscramblePassword(Stored()), "where");
-}
