@@ -2,23 +2,19 @@
 # Prints korvane.exe's own CPU use under Wine, as a share of one core, over a measuring window at
 # each update speed (50, 500, 1000 and 5000 ms), with the Performance page shown; then the time
 # of one refresh of the Performance page.
-#   bench/perf_cpu.sh [BUILD_DIR] [SECONDS]      (defaults: build-win, 30)
-# Needs the cross build (korvane.exe, perf/perf_bench.exe) and Xvfb. Runs in its own Wine prefix
+#   bench/perf_cpu.sh [BUILD_DIR] [SECONDS]      (defaults: build/win, 30)
+# Needs the cross build (scripts/build-win.sh: korvane.exe, perf/perf_bench.exe) and Xvfb. Runs in its own Wine prefix
 # (BUILD_DIR/wineprefix) and its own X display; ends only the processes it started.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(cd "${1:-$ROOT/build-win}" && pwd)
+BUILD=$(cd "${1:-$ROOT/build/win}" && pwd)
 SECONDS_WINDOW=${2:-30}
 EXE="$BUILD/korvane.exe"
 BENCH="$BUILD/perf/perf_bench.exe"
 [ -f "$EXE" ] && [ -f "$BENCH" ] || { echo "build $BUILD first (korvane.exe, perf/perf_bench.exe)" >&2; exit 1; }
 
 . "$ROOT/scripts/wine-env.sh" "$BUILD"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1; wineserver -w
-    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-fi
+"$ROOT/scripts/wine-prefix.sh" "$BUILD"
 
 # An X display of our own.
 DISPLAY_NUM=$((90 + $$ % 60))
