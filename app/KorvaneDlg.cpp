@@ -104,6 +104,10 @@ void CKorvaneDlg::SelectPage(int nPage)
 
 bool CKorvaneDlg::OnCmdMsg(UINT nID)
 {
+    // While locked no command of the tray or the menus is carried out: restore, takeover, a second
+    // lock and Exit would each end or defeat the lock without the password.
+    if (m_bLocked)
+        return true;
     return DispatchCommand(this, kCommands, nID) || CDialog::OnCmdMsg(nID);
 }
 
@@ -134,6 +138,12 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return SetMsgResult(OnHotKey(wParam));
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_WINDOWPOSCHANGING:
+        // While locked the window stays hidden, whoever asks to show it (a second instance calls
+        // ShowWindow on it from its own process).
+        if (m_bLocked)
+            reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return FALSE;
     default:
         return CDialog::WindowProc(msg, wParam, lParam);
     }
@@ -156,8 +166,10 @@ bool CKorvaneDlg::OnSysCommand(UINT nID, LPARAM lParam)
         if (m_bTakeover)
             OnQuickTakeover();
         // The default close of this dialog is its cancel, which only hides a modeless dialog.
-        OnCancel();
+        // Minimised while still shown: minimising a hidden window leaves Wine's X11 driver with
+        // a pending iconify that minimises (and so hides) the window again when it is restored.
         ShowWindow(SW_MINIMIZE);
+        OnCancel();
         ShowWindow(SW_HIDE);
         return true;
     default:
@@ -188,7 +200,9 @@ void CKorvaneDlg::OnRestore()
 void CKorvaneDlg::OnTopmost()
 {
     theApp.m_bTopmost = theApp.m_bTopmost == 0 ? 1 : 0;
-    SetWindowPos(theApp.m_bTopmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // During a takeover the window stays in the topmost band, above the cover.
+    bool topmost = theApp.m_bTopmost || m_bTakeover;
+    SetWindowPos(topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     CMenu(GetMenu()).CheckMenuItem(ID_OPTIONS_TOPMOST, theApp.m_bTopmost != 0);
 }
 

@@ -6,7 +6,7 @@ namespace {
 const uint16_t kDosMagic = 0x5A4D;       // "MZ"
 const uint32_t kPeSignature = 0x4550;    // "PE\0\0"
 const uint16_t kPe32Magic = 0x10B;
-const uint16_t kPe32PlusMagic = 0x20B;
+const size_t kDirectoryCountOffset = 92;  // in the 32-bit optional header; the directories follow
 const size_t kFileHeaderBytes = 20;
 const size_t kDescriptorBytes = 20;
 const size_t kDescriptorNameOffset = 12;
@@ -30,22 +30,14 @@ uint32_t ImportDirectory(IImportWalkHost& host, uintptr_t base)
         return 0;
     uintptr_t optional = nt + 4 + kFileHeaderBytes;
     uint16_t magic = 0;
-    if (!ReadValue(host, optional, magic))
-        return 0;
-    // The count of data directories and the directories themselves sit further on in the
-    // 64-bit layout.
-    size_t countOffset;
-    if (magic == kPe32Magic)
-        countOffset = 92;
-    else if (magic == kPe32PlusMagic)
-        countOffset = 108;
-    else
+    if (!ReadValue(host, optional, magic) || magic != kPe32Magic)
         return 0;
     uint32_t directories = 0;
-    if (!ReadValue(host, optional + countOffset, directories) || directories < 2)
+    if (!ReadValue(host, optional + kDirectoryCountOffset, directories) || directories < 2)
         return 0;
+    // The second directory (8 bytes each) is the import directory.
     uint32_t importRva = 0;
-    if (!ReadValue(host, optional + countOffset + 4 + 8, importRva))
+    if (!ReadValue(host, optional + kDirectoryCountOffset + 4 + 8, importRva))
         return 0;
     return importRva;
 }

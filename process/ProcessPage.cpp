@@ -149,7 +149,7 @@ void CProcessPage::StopHeapScan()
 {
     if (!m_hHeapScan)
         return;
-    InterlockedExchange(const_cast<LONG*>(&m_bStopHeapScan), 1);
+    InterlockedExchange(&m_bStopHeapScan, 1);
     // The worker may be waiting for this thread to carry out a step: keep taking sent
     // messages until it has ended.
     while (MsgWaitForMultipleObjects(1, &m_hHeapScan, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {

@@ -16,3 +16,5 @@ if [ ! -f "$marker" ]; then
   touch "$marker"
 fi
 wineserver -p 120 >/dev/null 2>&1 || true
+# Start the prefix's background services now, detached from the caller's output.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true

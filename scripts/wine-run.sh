@@ -12,5 +12,11 @@ export KORVANE_EXE="Z:$(echo "$KORVANE_BUILD_DIR/korvane.exe" | tr / '\\')"
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$build" "$@"
 fi
-wine "$@" | iconv -f GBK -t UTF-8 -c
-exit "${PIPESTATUS[0]}"
+# Through a file, not a pipe: Wine's background processes inherit the descriptors and would
+# hold a pipe open (and CTest waiting) until the wineserver exits.
+out=$(mktemp)
+wine "$@" >"$out" 2>&1
+rc=$?
+iconv -f GBK -t UTF-8 -c <"$out"
+rm -f "$out"
+exit $rc

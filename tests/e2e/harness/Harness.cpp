@@ -261,6 +261,21 @@ bool PressKeys(const std::vector<BYTE>& vks)
     return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
 }
 
+bool HotKeyTaken(UINT modifiers, UINT vk)
+{
+    const int kProbeId = 0x7F00;
+    if (RegisterHotKey(nullptr, kProbeId, modifiers, vk)) {
+        UnregisterHotKey(nullptr, kProbeId);
+        return false;
+    }
+    return true;
+}
+
+bool PostHotKey(HWND hwnd, int id, UINT modifiers, UINT vk)
+{
+    return PostMessageA(hwnd, WM_HOTKEY, id, MAKELPARAM(modifiers, vk)) != 0;
+}
+
 bool XdotoolKey(const char* keys)
 {
     // Wine starts a Unix program given by its Unix path.
@@ -423,20 +438,15 @@ int TabCurSel(HWND tab)
 
 bool SelectTab(HWND tab, int index)
 {
-    if (!tab)
+    RemoteMemory mem(tab, sizeof(RECT));
+    RECT r = {};
+    if (!mem.ok() || !SendTimeout(tab, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(mem.ptr())) ||
+        !mem.Read(&r, sizeof r))
         return false;
-    SendTimeout(tab, TCM_SETCURSEL, index, 0);
-    HWND parent = GetParent(tab);
-    RemoteMemory mem(tab, sizeof(NMHDR));
-    NMHDR nm = {};
-    nm.hwndFrom = tab;
-    nm.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tab));
-    nm.code = static_cast<UINT>(TCN_SELCHANGE);
-    if (!mem.Write(&nm, sizeof nm))
-        return false;
-    bool ok = false;
-    SendTimeout(parent, WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(mem.ptr()), &ok);
-    return ok && TabCurSel(tab) == index;
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(tab, WM_LBUTTONUP, 0, at);
+    return WaitUntil([&] { return TabCurSel(tab) == index; }, 2000) && Sync(GetParent(tab));
 }
 
 // --- code run inside the program ------------------------------------------------------------

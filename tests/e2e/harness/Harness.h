@@ -90,8 +90,14 @@ bool Sync(HWND hwnd, DWORD timeoutMs = 5000);
 // --- keyboard ------------------------------------------------------------------------------
 // Presses the keys in order and releases them in reverse, through SendInput: under Wine this
 // goes through the wineserver's input queue, which also matches registered hot keys, so the
-// program gets WM_HOTKEY whichever window has the focus. E.g. PressKeys({VK_CONTROL, 'T'}).
+// program gets WM_HOTKEY, e.g. PressKeys({VK_CONTROL, 'T'}) while its window is hidden.
+// Wine 8 loses these presses once the program has minimised its window (minimise or close):
+// there, check the binding with HotKeyTaken and deliver the message with PostHotKey.
 bool PressKeys(const std::vector<BYTE>& vks);
+// Whether a global hot key is bound by some program: tries to bind it from this process.
+bool HotKeyTaken(UINT modifiers, UINT vk);
+// Posts WM_HOTKEY as the system does when a bound hot key is pressed.
+bool PostHotKey(HWND hwnd, int id, UINT modifiers, UINT vk);
 // The same keys through `xdotool key` on the X display (names like "ctrl+t"), started with
 // `start /unix`; false when xdotool could not be run. Wine sees X key events only while one of
 // its windows has the X keyboard focus, so with the program hidden (no window manager) they
@@ -133,7 +139,9 @@ std::vector<std::string> ListColumn(HWND list, int col);
 int TabCount(HWND tab);
 std::string TabText(HWND tab, int index);           // TCM_GETITEMA across processes
 int TabCurSel(HWND tab);
-// Selects a tab the way a click does: TCM_SETCURSEL, then TCN_SELCHANGE to the tab's parent.
+// Selects a tab by clicking it (button messages at the centre of its rectangle), so the
+// control itself notifies its parent with TCN_SELCHANGE (Wine does not carry WM_NOTIFY
+// across processes). True when the tab is then the current one.
 bool SelectTab(HWND tab, int index);
 
 // --- the main window's menu bar -------------------------------------------------------------

@@ -200,6 +200,18 @@ TEST_F(ProcessListTest, HeapStepTurnsThroughTheRowsAndVisitsANewProcessAtOnce)
     list.UpdateNextHeapSize();
     EXPECT_EQ(rows.Cell(1, 3), "0 K");
 
+    // The cursor follows the new process's place in the snapshot, not its row: a process that
+    // the system lists first is appended as row 3, and the step visits index 0.
+    FakeProcessSystem::Process first;
+    first.id = 2;
+    first.path = "FIRST.EXE";
+    system.processes.insert(system.processes.begin(), first);
+    list.AddNewProcesses();
+    EXPECT_EQ(rows.Cell(3, 0), "FIRST.EXE");
+    EXPECT_EQ(heapRow, -1);
+    list.UpdateNextHeapSize();
+    EXPECT_EQ(heapRow, 0);
+
     // No rows: the cursor resets and nothing is written.
     MemoryListRows empty;
     int cursor = 5;

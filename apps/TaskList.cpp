@@ -1,0 +1,238 @@
+#include "apps/TaskList.h"
+#include "common/TextUtil.h"
+#include <string.h>
+
+// Written as GBK bytes so that the comparisons see the same bytes in every build.
+const char kStatusRunning[] = "\xD5\xFD\xD4\xDA\xD4\xCB\xD0\xD0";    // 正在运行, 8 bytes
+const char kStatusNotResponding[] = "\xCE\xB4\xCF\xEC\xD3\xA6";      // 未响应, 6 bytes
+const char kStatusUnrespond[] = "Unrespond";
+
+namespace {
+
+// Handles and process numbers are "%d" text: at most 11 characters.
+const int kNumberCap = 16;
+// The end-task command reads the status into a 20-byte buffer.
+const int kEndTaskStatusCap = 20;
+
+struct ExcludedTitle {
+    const char* text;
+    size_t bytes;
+};
+
+// Matched as prefixes: a longer title that begins with one of these is not listed either.
+const ExcludedTitle kExcludedTitles[] = {
+    {"Program Manager", 15},
+    {"Windows \xC8\xCE\xCE\xF1\xB9\xDC\xC0\xED\xC6\xF7", 18},  // Windows 任务管理器
+    {"Windows Korvane", 15},
+};
+
+class CAddVisitor : public IWindowVisitor {
+public:
+    explicit CAddVisitor(CTaskList& list) : m_list(list) {}
+    void Visit(WindowHandle hWnd) override { m_list.AddWindowProc(hWnd); }
+
+private:
+    CTaskList& m_list;
+};
+
+}  // namespace
+
+int ReadRowNumber(const IListRows& rows, int row, int col)
+{
+    char buf[kNumberCap];
+    rows.GetText(row, col, buf, sizeof buf);
+    return ParseLeadingInt(buf);
+}
+
+int FindWindowRow(const IListRows& rows, WindowHandle hWnd)
+{
+    int count = rows.GetCount();
+    for (int i = 0; i < count; ++i) {
+        if (ReadRowNumber(rows, i, kColHandle) == hWnd)
+            return i;
+    }
+    return -1;
+}
+
+CTaskList::CTaskList(IListRows& rows, ITopWindows& windows, IIconImages& images)
+    : m_rows(rows), m_windows(windows), m_images(images)
+{
+}
+
+void CTaskList::RefreshWindowList()
+{
+    if (m_bInPass)
+        return;
+    m_bInPass = true;
+    CAddVisitor visitor(*this);
+    m_windows.EnumTopWindows(visitor);
+    RemoveClosedWindows();
+    m_bInPass = false;
+}
+
+bool CTaskList::IsExcludedTitle(const char* title)
+{
+    for (const ExcludedTitle& e : kExcludedTitles) {
+        if (strncmp(title, e.text, e.bytes) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool CTaskList::UpdateKnownWindow(WindowHandle hWnd, const char* title)
+{
+    int count = m_rows.GetCount();
+    for (int i = 0; i < count; ++i) {
+        if (ReadRowNumber(m_rows, i, kColHandle) != hWnd)
+            continue;
+        char shown[kCellCap];
+        int shownLen = m_rows.GetText(i, kColTitle, shown, sizeof shown);
+        // A shown text that filled the cell buffer may be cut short of the real title: compare
+        // over what could be read back, or a long title would be rewritten on every pass.
+        size_t n = strlen(title);
+        if (shownLen >= kCellCap - 2 && n > static_cast<size_t>(shownLen))
+            n = static_cast<size_t>(shownLen);
+        if (strncmp(shown, title, n) != 0)
+            m_rows.SetText(i, kColTitle, title);
+        return true;
+    }
+    return false;
+}
+
+void CTaskList::AddWindowProc(WindowHandle hWnd)
+{
+    char title[kTitleCap] = {};
+    m_windows.GetTitle(hWnd, title, sizeof title);
+    if (UpdateKnownWindow(hWnd, title))
+        return;
+
+    uint32_t style = m_windows.GetStyle(hWnd);
+    if (!(style & kStyleVisible) || (style & kStyleChild))
+        return;
+    if (m_windows.GetParentOrOwner(hWnd) != 0)
+        return;
+    memset(title, 0, sizeof title);
+    m_windows.GetTitle(hWnd, title, sizeof title);
+    if (!title[0] || IsExcludedTitle(title))
+        return;
+
+    int processId = m_windows.GetProcessId(hWnd);
+    int image = AddImage(m_windows.FetchSmallIcon(hWnd, kIconTimeoutMs));
+    int row = m_rows.Insert(0, title, image);
+    if (row < 0) {
+        if (image > 0)
+            m_freeImages.push_back(image);
+        return;
+    }
+    char number[kNumberCap];
+    FormatInt(number, sizeof number, hWnd);
+    m_rows.SetText(row, kColHandle, number);
+    FormatInt(number, sizeof number, processId);
+    m_rows.SetText(row, kColProcess, number);
+}
+
+int CTaskList::AddImage(IconHandle icon)
+{
+    if (!icon)
+        return 0;
+    if (!m_freeImages.empty()) {
+        int index = m_images.PutIcon(m_freeImages.back(), icon);
+        if (index < 0)
+            return 0;
+        m_freeImages.pop_back();
+        return index;
+    }
+    int index = m_images.PutIcon(-1, icon);
+    return index < 0 ? 0 : index;
+}
+
+void CTaskList::DeleteRow(int row)
+{
+    int image = m_rows.GetImage(row);
+    if (m_rows.Delete(row) && image > 0)
+        m_freeImages.push_back(image);
+}
+
+void CTaskList::RemoveClosedWindows()
+{
+    int count = m_rows.GetCount();
+    for (int i = 0; i < count && i < m_rows.GetCount(); ++i) {
+        WindowHandle hWnd = ReadRowNumber(m_rows, i, kColHandle);
+        char title[kTitleCap] = {};
+        m_windows.GetTitle(hWnd, title, sizeof title);
+        if (!title[0]) {
+            // A destroyed window: one leaves per pass, the rest wait for the next.
+            DeleteRow(i);
+            return;
+        }
+        // A hidden one leaves now; the row that slides into its place waits for the next pass.
+        if (!(m_windows.GetStyle(hWnd) & kStyleVisible))
+            DeleteRow(i);
+    }
+}
+
+WindowHandle CTaskList::GetSelectedWindow() const
+{
+    int row = m_rows.GetSelected();
+    if (row < 0)
+        return 0;
+    return ReadRowNumber(m_rows, row, kColHandle);
+}
+
+void CTaskList::GetButtonStates(bool* pbEndTask, bool* pbSwitchTo) const
+{
+    *pbEndTask = false;
+    *pbSwitchTo = false;
+    if (GetSelectedWindow() == 0)
+        return;
+    char status[kCellCap];
+    m_rows.GetText(m_rows.GetSelected(), kColStatus, status, sizeof status);
+    *pbSwitchTo = strncmp(status, kStatusRunning, strlen(kStatusRunning)) == 0;
+    *pbEndTask = true;
+}
+
+void CTaskList::OnEndTask(ITaskActions& actions)
+{
+    int row = m_rows.GetSelected();
+    char status[kEndTaskStatusCap] = {};
+    if (row >= 0)
+        m_rows.GetText(row, kColStatus, status, sizeof status);
+    bool hung = strncmp(status, kStatusNotResponding, strlen(kStatusNotResponding)) == 0 ||
+                strncmp(status, kStatusUnrespond, strlen(kStatusUnrespond)) == 0;
+    if (!hung) {
+        // Running or not probed yet: ask it to close as its system menu would, and look again.
+        WindowHandle hWnd = GetSelectedWindow();
+        if (hWnd != 0)
+            actions.PostClose(hWnd);
+        actions.Sleep(50);
+        RefreshWindowList();
+        return;
+    }
+    int processId = ReadRowNumber(m_rows, row, kColProcess);
+    if (!actions.ConfirmEndProgram())
+        return;
+    actions.TerminateProcess(processId);
+    RefreshWindowList();
+}
+
+void RunHangCheckPass(IListRows& rows, IWindowProbe& probe, const volatile long* pStop)
+{
+    int count = rows.GetCount();
+    std::vector<WindowHandle> windows;
+    windows.reserve(static_cast<size_t>(count > 0 ? count : 0));
+    for (int i = 0; i < count; ++i)
+        windows.push_back(ReadRowNumber(rows, i, kColHandle));
+
+    for (WindowHandle hWnd : windows) {
+        if (pStop && *pStop)
+            return;
+        const char* status = probe.Ping(hWnd) ? kStatusRunning : kStatusNotResponding;
+        int row = FindWindowRow(rows, hWnd);
+        if (row < 0)
+            continue;  // left the list while it was probed
+        char shown[kCellCap];
+        rows.GetText(row, kColStatus, shown, sizeof shown);
+        if (strncmp(shown, status, strlen(status)) != 0)
+            rows.SetText(row, kColStatus, status);
+    }
+}

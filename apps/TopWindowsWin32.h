@@ -1,0 +1,35 @@
+// The windows, icon images, probe and end-task actions of the Applications page over user32.
+#pragma once
+#include "apps/TopWindows.h"
+#include "framework/Controls.h"
+
+inline HWND ToHwnd(WindowHandle h) { return reinterpret_cast<HWND>(static_cast<intptr_t>(h)); }
+inline WindowHandle FromHwnd(HWND h) { return static_cast<WindowHandle>(reinterpret_cast<intptr_t>(h)); }
+
+class CTopWindowsWin32 : public ITopWindows {
+public:
+    void EnumTopWindows(IWindowVisitor& visitor) override;
+    int GetTitle(WindowHandle hWnd, char* buf, int cap) override;
+    uint32_t GetStyle(WindowHandle hWnd) override;
+    WindowHandle GetParentOrOwner(WindowHandle hWnd) override;
+    int GetProcessId(WindowHandle hWnd) override;
+    IconHandle FetchSmallIcon(WindowHandle hWnd, unsigned timeoutMs) override;
+};
+
+class CImageListIcons : public IIconImages {
+public:
+    explicit CImageListIcons(CImageList*& pImageList) : m_pImageList(pImageList) {}
+    int PutIcon(int index, IconHandle icon) override;
+
+private:
+    CImageList*& m_pImageList;
+};
+
+// The hang check's probe: a null message with a 50 ms limit, paced to one window per 50 ms.
+class CWindowProbeWin32 : public IWindowProbe {
+public:
+    bool Ping(WindowHandle hWnd) override;
+};
+
+// True when the window's thread processes a null message within timeoutMs.
+bool WindowAnswers(HWND hWnd, UINT timeoutMs);

@@ -1,0 +1,55 @@
+#include "protect/ProtectWin32.h"
+#include "process/Process.h"
+
+namespace {
+// The query right alone is enough on Windows 9x; systems that check rights also want the set right.
+const DWORD kPriorityAccess = PROCESS_QUERY_INFORMATION | PROCESS_SET_INFORMATION;
+}
+
+uint32_t CWin32ProcessPriorities::OwnProcessId()
+{
+    return ::GetCurrentProcessId();
+}
+
+void CWin32ProcessPriorities::ListProcesses(std::vector<uint32_t>& ids)
+{
+    CProcess snapshot;
+    snapshot.GetProccesStatue();
+    ids.clear();
+    for (int i = 0; i < snapshot.m_nProcessCount; ++i)
+        ids.push_back(snapshot.m_pProcessList[i].dwProcessID);
+}
+
+void CWin32ProcessPriorities::SetOwnClass(uint32_t priorityClass)
+{
+    ::SetPriorityClass(::GetCurrentProcess(), priorityClass);
+}
+
+uint32_t CWin32ProcessPriorities::ExchangeClass(uint32_t processId, uint32_t newClass)
+{
+    HANDLE hProcess = ::OpenProcess(kPriorityAccess, FALSE, processId);
+    if (!hProcess)
+        return 0;
+    DWORD before = ::GetPriorityClass(hProcess);
+    // A class that cannot be read could never be put back, so such a process is not lowered.
+    if (before != 0)
+        ::SetPriorityClass(hProcess, newClass);
+    ::CloseHandle(hProcess);
+    return before;
+}
+
+bool CWin32ProcessPriorities::SetClass(uint32_t processId, uint32_t priorityClass)
+{
+    HANDLE hProcess = ::OpenProcess(kPriorityAccess, FALSE, processId);
+    if (!hProcess)
+        return false;
+    BOOL ok = ::SetPriorityClass(hProcess, priorityClass);
+    ::CloseHandle(hProcess);
+    return ok != FALSE;
+}
+
+bool CWin32ProgramStarter::Start(const char* commandLine, int showCommand)
+{
+    // WinExec looks in the program's own folder first, then the usual places, as 9x's shell does.
+    return ::WinExec(commandLine, static_cast<UINT>(showCommand)) > 31;
+}

@@ -1,0 +1,228 @@
+// Options of the main window under Wine: what Exit saves, the check marks of the option and
+// speed commands, the autostart entry, closing and minimising.
+#include "Harness.h"
+
+using namespace e2e;
+
+namespace {
+
+std::string Settings(const char* name) { return RegText(HKEY_LOCAL_MACHINE, kSettingsKey, name); }
+std::string RunEntry() { return RegText(HKEY_LOCAL_MACHINE, kRunKey, "Korvane"); }
+
+const UINT kSpeeds[] = {kCmdSpeedHigh, kCmdSpeedNormal, kCmdSpeedLow, kCmdSpeedPause, kCmdSpeedRealtime};
+
+// The speed command whose item carries the check mark; 0 when none or more than one does.
+UINT CheckedSpeed(HWND w)
+{
+    UINT found = 0;
+    int count = 0;
+    for (UINT id : kSpeeds) {
+        if (MenuChecked(w, id)) {
+            found = id;
+            ++count;
+        }
+    }
+    return count == 1 ? found : 0;
+}
+
+}  // namespace
+
+E2E_TEST(ExitSavesUntoggledFlagsAsMinusOneAndTheSelectedTab)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(SelectTab(Item(w, kTabControlId), 1));
+    CHECK_TRUE(k.Exit());
+    EXPECT_EQ(k.ExitCode(), 0u);
+    EXPECT_EQ(FindMainWindow(), static_cast<HWND>(nullptr));
+    EXPECT_STREQ(Settings("AutoBoot"), "-1");
+    EXPECT_STREQ(Settings("HideOnMin"), "-1");
+    EXPECT_STREQ(Settings("Topmost"), "-1");
+    EXPECT_STREQ(Settings("ShowPage"), "1");
+    EXPECT_STREQ(Settings("RefreshSpeed"), "0");
+    EXPECT_STREQ(Settings("Version"), "1");
+
+    // The next start shows the saved tab.
+    Korvane again;
+    HWND w2 = again.StartReady();
+    CHECK_TRUE(w2);
+    EXPECT_EQ(TabCurSel(Item(w2, kTabControlId)), 1);
+    EXPECT_TRUE(again.Exit());
+}
+
+E2E_TEST(OptionTogglesMoveCheckMarksAndAreSaved)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(IsTopmost(w));
+
+    CHECK_TRUE(SendCommand(w, kCmdTopmost));
+    EXPECT_FALSE(MenuChecked(w, kCmdTopmost));
+    EXPECT_FALSE(IsTopmost(w));
+    CHECK_TRUE(SendCommand(w, kCmdHideOnMin));
+    EXPECT_FALSE(MenuChecked(w, kCmdHideOnMin));
+    EXPECT_TRUE(IsVisible(w));  // the present state does not change
+    CHECK_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("Topmost"), "0");
+    EXPECT_STREQ(Settings("HideOnMin"), "0");
+    EXPECT_STREQ(Settings("AutoBoot"), "-1");
+
+    // Off after a restart; toggled again they come back on and are saved as 1.
+    HWND w2 = k.StartReady();
+    CHECK_TRUE(w2);
+    EXPECT_FALSE(MenuChecked(w2, kCmdTopmost));
+    EXPECT_FALSE(MenuChecked(w2, kCmdHideOnMin));
+    EXPECT_TRUE(MenuChecked(w2, kCmdAutoBoot));
+    EXPECT_FALSE(IsTopmost(w2));
+    CHECK_TRUE(SendCommand(w2, kCmdTopmost));
+    CHECK_TRUE(SendCommand(w2, kCmdHideOnMin));
+    EXPECT_TRUE(MenuChecked(w2, kCmdTopmost));
+    EXPECT_TRUE(MenuChecked(w2, kCmdHideOnMin));
+    EXPECT_TRUE(IsTopmost(w2));
+    CHECK_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("Topmost"), "1");
+    EXPECT_STREQ(Settings("HideOnMin"), "1");
+}
+
+E2E_TEST(AutostartToggleRewritesTheRunEntry)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    const std::string command = KorvaneDir() + "\\korvane.exe AUTOBOOT";
+    CHECK_STREQ(RunEntry(), command);
+
+    CHECK_TRUE(SendCommand(w, kCmdAutoBoot));
+    EXPECT_STREQ(RunEntry(), "NOAUTOBOOT");  // written at once, not at the end
+    EXPECT_FALSE(MenuChecked(w, kCmdAutoBoot));
+
+    CHECK_TRUE(SendCommand(w, kCmdAutoBoot));
+    EXPECT_STREQ(RunEntry(), command);
+    EXPECT_TRUE(MenuChecked(w, kCmdAutoBoot));
+    CHECK_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("AutoBoot"), "1");
+}
+
+E2E_TEST(UpdateSpeedMovesTheCheckMarkAndIsSaved)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    EXPECT_EQ(CheckedSpeed(w), static_cast<UINT>(kCmdSpeedHigh));
+    for (UINT id : {kCmdSpeedRealtime, kCmdSpeedPause, kCmdSpeedLow, kCmdSpeedHigh, kCmdSpeedNormal}) {
+        CHECK_TRUE(SendCommand(w, id));
+        EXPECT_EQ(CheckedSpeed(w), id);
+    }
+    // Refresh now still answers while paused or not.
+    CHECK_TRUE(SendCommand(w, kCmdRefreshNow));
+    CHECK_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("RefreshSpeed"), "1");
+
+    HWND w2 = k.StartReady();
+    CHECK_TRUE(w2);
+    EXPECT_EQ(CheckedSpeed(w2), static_cast<UINT>(kCmdSpeedNormal));
+    CHECK_TRUE(SendCommand(w2, kCmdSpeedPause));
+    CHECK_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("RefreshSpeed"), "3");
+}
+
+E2E_TEST(OutOfRangeSpeedLoadsAsHighSpeed)
+{
+    for (const char* bad : {"7", "-1", "abc"}) {
+        ResetKorvaneRegistry();
+        WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+        WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", bad);
+        WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "HideOnMin", "0");
+        Korvane k;
+        HWND w = k.StartReady();
+        CHECK_TRUE(w);
+        // No stray check mark on a neighbouring item (32778 - 1 is hide-on-minimise).
+        EXPECT_EQ(CheckedSpeed(w), static_cast<UINT>(kCmdSpeedHigh));
+        EXPECT_FALSE(MenuChecked(w, kCmdHideOnMin));
+        CHECK_TRUE(k.Exit());
+        EXPECT_STREQ(Settings("RefreshSpeed"), "0");
+    }
+}
+
+E2E_TEST(CloseHidesAndKeepsRunningCtrlTShows)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "HideOnMin", "0");  // hidden all the same
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(WaitUntil([&] { return IsVisible(w); }, 2000));
+    CHECK_TRUE(PostSysCommand(w, SC_CLOSE));
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(w); }, 3000));
+    Sleep(300);
+    EXPECT_TRUE(k.Running());
+    EXPECT_TRUE(IsWindow(w));
+    // Ctrl+T is still bound; Wine does not deliver the key press to a minimised program.
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL, 'T'));
+    CHECK_TRUE(PostHotKey(w, 1000, MOD_CONTROL, 'T'));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w) && !IsMinimized(w); }, 3000));
+    EXPECT_TRUE(k.Exit());
+}
+
+E2E_TEST(MinimiseHidesOnlyWithHideOnMin)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();  // hide-on-minimise absent: on
+    CHECK_TRUE(w);
+    CHECK_TRUE(WaitUntil([&] { return IsVisible(w); }, 2000));
+    CHECK_TRUE(PostSysCommand(w, SC_MINIMIZE));
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(w); }, 3000));
+    EXPECT_TRUE(k.Running());
+    CHECK_TRUE(PostHotKey(w, 1000, MOD_CONTROL, 'T'));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w) && !IsMinimized(w); }, 3000));
+
+    CHECK_TRUE(SendCommand(w, kCmdHideOnMin));
+    CHECK_TRUE(SendCommand(w, kCmdRestore));
+    CHECK_TRUE(WaitUntil([&] { return IsVisible(w) && !IsMinimized(w); }, 3000));
+    CHECK_TRUE(PostSysCommand(w, SC_MINIMIZE));
+    EXPECT_TRUE(WaitUntil([&] { return IsMinimized(w); }, 3000));
+    Sleep(300);
+    EXPECT_TRUE(IsVisible(w));
+
+    // Maximise and size are ignored.
+    CHECK_TRUE(SendCommand(w, kCmdRestore));
+    CHECK_TRUE(WaitUntil([&] { return !IsMinimized(w); }, 3000));
+    RECT before, after;
+    GetWindowRect(w, &before);
+    CHECK_TRUE(PostSysCommand(w, SC_MAXIMIZE));
+    CHECK_TRUE(Sync(w));
+    GetWindowRect(w, &after);
+    EXPECT_FALSE(IsZoomed(w));
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_TRUE(k.Exit());
+}
+
+E2E_TEST(HotKeysAreBoundUntilExit)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady("AUTOBOOT");
+    CHECK_TRUE(w);
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL, 'T'));
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'L'));
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, VK_INSERT));
+    CHECK_TRUE(k.Exit());
+    EXPECT_FALSE(HotKeyTaken(MOD_CONTROL, 'T'));
+    EXPECT_FALSE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'L'));
+    EXPECT_FALSE(HotKeyTaken(MOD_CONTROL | MOD_ALT, VK_INSERT));
+    // A new instance binds Ctrl+T again and a real key press reaches it.
+    Korvane again;
+    HWND w2 = again.StartReady("AUTOBOOT");
+    CHECK_TRUE(w2);
+    CHECK_TRUE(PressKeys({VK_CONTROL, 'T'}));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w2); }, 3000));
+    EXPECT_TRUE(again.Exit());
+}

@@ -1,0 +1,286 @@
+// The Processes tab under Wine: its columns, the listed processes, a child process coming and
+// going, ending it with "结束进程", raising its priority class with the popup's "高(&H)"
+// command, the popup's check mark, and keys that must not close the page.
+#include "process_tab.h"
+#include <tlhelp32.h>
+#include <stdio.h>
+#include <string>
+
+using namespace e2e;
+
+namespace {
+
+const UINT kCmdPriorityHigh = 32787;
+const UINT kCmdPriorityNormal = 32788;
+const UINT kCmdPriorityIdle = 32789;
+
+struct Column {
+    std::string heading;
+    int format = -1;
+    int width = -1;
+};
+
+Column ListColumnHeader(HWND list, int col)
+{
+    Column c;
+    RemoteMemory mem(list, sizeof(LVCOLUMNA) + 128);
+    if (!mem.ok())
+        return c;
+    LVCOLUMNA lvc = {};
+    lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    lvc.pszText = static_cast<char*>(mem.ptr()) + sizeof(LVCOLUMNA);
+    lvc.cchTextMax = 128;
+    mem.Write(&lvc, sizeof lvc);
+    if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(mem.ptr())))
+        return c;
+    char text[128] = {};
+    mem.Read(&lvc, sizeof lvc);
+    mem.Read(text, sizeof text - 1, sizeof(LVCOLUMNA));
+    c.heading = text;
+    c.format = lvc.fmt & LVCFMT_JUSTIFYMASK;
+    c.width = lvc.cx;
+    return c;
+}
+
+int ThreadCount(DWORD pid)
+{
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return -1;
+    int n = 0;
+    THREADENTRY32 te = {};
+    te.dwSize = sizeof te;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
+        n += te.th32OwnerProcessID == pid ? 1 : 0;
+    CloseHandle(snap);
+    return n;
+}
+
+// A child process for the page to see: a copy of this program under its own name, started
+// suspended so that it only exists (one thread, normal priority) until it is ended.
+class Child {
+public:
+    bool Start()
+    {
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        m_path = std::string(self, strrchr(self, '\\') + 1) + "kvchild.exe";
+        if (!CopyFileA(self, m_path.c_str(), FALSE))
+            return false;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        std::string cmd = "\"" + m_path + "\"";
+        std::vector<char> line(cmd.begin(), cmd.end());
+        line.push_back('\0');
+        return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                              &si, &m_pi) != FALSE;
+    }
+    ~Child()
+    {
+        if (m_pi.hProcess) {
+            TerminateProcess(m_pi.hProcess, 1);
+            WaitForSingleObject(m_pi.hProcess, 5000);
+            CloseHandle(m_pi.hThread);
+            CloseHandle(m_pi.hProcess);
+        }
+        if (!m_path.empty())
+            DeleteFileA(m_path.c_str());
+    }
+    DWORD Pid() const { return m_pi.dwProcessId; }
+    HANDLE Process() const { return m_pi.hProcess; }
+    bool Ended(DWORD timeoutMs) const { return WaitForSingleObject(m_pi.hProcess, timeoutMs) == WAIT_OBJECT_0; }
+
+private:
+    std::string m_path;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+// A right click on a row, made with the mouse (SendInput), so that the list itself sends its
+// right-click notification. The page tracks the popup inside that notification's handler.
+bool RightClickRow(HWND list, int row)
+{
+    RemoteMemory mem(list, sizeof(RECT));
+    RECT rc = {};
+    rc.left = LVIR_LABEL;
+    if (!mem.Write(&rc, sizeof rc) ||
+        !SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(mem.ptr())) ||
+        !mem.Read(&rc, sizeof rc))
+        return false;
+    POINT pt = {rc.left + 10, (rc.top + rc.bottom) / 2};
+    ClientToScreen(list, &pt);
+    SetCursorPos(pt.x, pt.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    return SendInput(2, in, sizeof(INPUT)) == 2;
+}
+
+// The visible popup menu window ("#32768") of process pid, or nullptr.
+HWND FindPopupMenu(DWORD pid)
+{
+    for (HWND h : TopLevelWindows(pid)) {
+        if (IsWindowVisible(h) && ClassName(h) == "#32768")
+            return h;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+E2E_TEST(ColumnsAreSetUpInOrder)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    const char* headings[] = {"影像名称", "进程号", "级别", "内存堆", "线程数"};
+    const int widths[] = {80, 70, 40, 60, 50};
+    for (int i = 0; i < 5; ++i) {
+        Column c = ListColumnHeader(s.list, i);
+        EXPECT_STREQ(c.heading, headings[i]);
+        EXPECT_EQ(c.width, widths[i]);
+        EXPECT_EQ(c.format, i == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT);
+    }
+    DWORD ex = static_cast<DWORD>(SendMessageA(s.list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
+    // Nothing is selected yet: the button is disabled.
+    EXPECT_FALSE(IsWindowEnabled(Item(s.page, kEndProcessId)));
+    EXPECT_STREQ(ItemText(s.page, kEndProcessId), "结束进程");
+}
+
+E2E_TEST(ListsRunningProcessesWithNamesNumbersThreadsAndLevels)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    // This test program and korvane.exe itself are among the rows.
+    int own = -1;
+    CHECK_TRUE(WaitUntil([&] { return (own = FindRow(s.list, GetCurrentProcessId())) >= 0; }, kTwoRefreshes));
+    EXPECT_STREQ(ListCell(s.list, own, 0), "process_page_e2e.exe");
+    EXPECT_STREQ(ListCell(s.list, own, 2), "标准");
+    EXPECT_STREQ(ListCell(s.list, own, 4), std::to_string(ThreadCount(GetCurrentProcessId())));
+
+    int self = FindRow(s.list, s.k.Pid());
+    CHECK_TRUE(self >= 0);
+    EXPECT_STREQ(ListCell(s.list, self, 0), "korvane.exe");
+    // The program runs itself in the high class.
+    EXPECT_TRUE(WaitUntil([&] { return ListCell(s.list, FindRow(s.list, s.k.Pid()), 2) == "高"; }, kTwoRefreshes));
+    EXPECT_TRUE(atoi(ListCell(s.list, self, 4).c_str()) >= 1);
+
+    // Every row: a name, a number, a level and a thread count; the heap column reads "0 K"
+    // because Wine can't walk heaps.
+    int rows = ListCount(s.list);
+    for (int r = 0; r < rows; ++r) {
+        EXPECT_NE(ListCell(s.list, r, 0), std::string());
+        EXPECT_NE(atoi(ListCell(s.list, r, 1).c_str()), 0);
+        EXPECT_NE(ListCell(s.list, r, 2), std::string());
+        EXPECT_TRUE(atoi(ListCell(s.list, r, 4).c_str()) >= 1);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return ListCell(s.list, own, 3) == "0 K"; }, kTwoRefreshes));
+    EXPECT_TRUE(s.k.Running());
+}
+
+E2E_TEST(ChildAppearsWithinTwoRefreshesAndGoesAfterItEnds)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    int row = -1;
+    CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
+    EXPECT_STREQ(ListCell(s.list, row, 0), "kvchild.exe");
+    EXPECT_TRUE(WaitUntil([&] {
+        int r = FindRow(s.list, child.Pid());
+        return r >= 0 && ListCell(s.list, r, 4) == "1" && ListCell(s.list, r, 2) == "标准";
+    }, kTwoRefreshes));
+
+    TerminateProcess(child.Process(), 0);
+    CHECK_TRUE(child.Ended(5000));
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(s.list, child.Pid()) < 0; }, kTwoRefreshes));
+}
+
+E2E_TEST(EndProcessEndsTheSelectedChildAndRemovesItsRowAtOnce)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    int row = -1;
+    CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
+    CHECK_TRUE(SelectRow(s.list, row));
+    HWND button = Item(s.page, kEndProcessId);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != FALSE; }, 1000));
+
+    // The click is handled before SendMessage returns: the row must be gone by then.
+    int before = ListCount(s.list);
+    SendMessageA(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(FindRow(s.list, child.Pid()), -1);
+    EXPECT_EQ(ListCount(s.list), before - 1);
+    EXPECT_TRUE(child.Ended(5000));
+    // Nothing is selected any more.
+    EXPECT_FALSE(IsWindowEnabled(button));
+    EXPECT_TRUE(s.k.Running());
+}
+
+E2E_TEST(HighFromThePopupRaisesTheChildAndTheLevelFollows)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    int row = -1;
+    CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
+    CHECK_TRUE(WaitUntil([&] { return ListCell(s.list, FindRow(s.list, child.Pid()), 2) == "标准"; }, kTwoRefreshes));
+    CHECK_TRUE(SelectRow(s.list, FindRow(s.list, child.Pid())));
+    CHECK_TRUE(SendCommand(s.page, kCmdPriorityHigh));
+    EXPECT_EQ(GetPriorityClass(child.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+    EXPECT_TRUE(WaitUntil([&] { return ListCell(s.list, FindRow(s.list, child.Pid()), 2) == "高"; }, kTwoRefreshes));
+
+    CHECK_TRUE(SendCommand(s.page, kCmdPriorityNormal));
+    EXPECT_EQ(GetPriorityClass(child.Process()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_TRUE(WaitUntil([&] { return ListCell(s.list, FindRow(s.list, child.Pid()), 2) == "标准"; }, kTwoRefreshes));
+}
+
+E2E_TEST(EnterAndEscDoNotCloseThePage)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    int rows = ListCount(s.list);
+    CHECK_TRUE(SendCommand(s.page, IDOK));
+    CHECK_TRUE(SendCommand(s.page, IDCANCEL));
+    EXPECT_TRUE(IsVisible(s.page));
+    EXPECT_TRUE(IsVisible(s.main));
+    EXPECT_TRUE(ListCount(s.list) >= rows - 1);
+    // The page stops its worker and goes with the main window when the program exits.
+    EXPECT_TRUE(s.k.Exit());
+    EXPECT_EQ(s.k.ExitCode(), 0ul);
+}
+
+E2E_TEST(PopupChecksTheSelectedProcessLevel)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    CHECK_TRUE(SetPriorityClass(child.Process(), IDLE_PRIORITY_CLASS));
+    int row = -1;
+    CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
+    CHECK_TRUE(SelectRow(s.list, row));
+    CHECK_TRUE(RightClickRow(s.list, row));
+    HWND menu = nullptr;
+    CHECK_TRUE(WaitUntil([&] { return (menu = FindPopupMenu(s.k.Pid())) != nullptr; }, 3000));
+    DWORD hmenu = static_cast<DWORD>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+    EXPECT_NE(hmenu, 0ul);
+    DWORD low = 0, normal = 0, high = 0, count = 0;
+    EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuState", {hmenu, kCmdPriorityIdle, MF_BYCOMMAND}, &low));
+    EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuState", {hmenu, kCmdPriorityNormal, MF_BYCOMMAND}, &normal));
+    EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuState", {hmenu, kCmdPriorityHigh, MF_BYCOMMAND}, &high));
+    EXPECT_TRUE(RemoteCall(s.main, "user32.dll", "GetMenuItemCount", {hmenu}, &count));
+    EXPECT_TRUE(low != 0xFFFFFFFF && (low & MF_CHECKED));
+    EXPECT_TRUE(normal != 0xFFFFFFFF && !(normal & MF_CHECKED));
+    EXPECT_TRUE(high != 0xFFFFFFFF && !(high & (MF_CHECKED | MF_GRAYED | MF_DISABLED)));
+    EXPECT_EQ(count, 6ul);
+
+    DWORD ignored = 0;
+    RemoteCall(s.main, "user32.dll", "EndMenu", {}, &ignored);
+    EXPECT_TRUE(WaitUntil([&] { return FindPopupMenu(s.k.Pid()) == nullptr; }, 2000));
+    EXPECT_TRUE(s.k.Exit());
+}

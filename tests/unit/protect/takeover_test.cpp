@@ -1,0 +1,169 @@
+// The quick takeover's priority bookkeeping against a fake process table.
+#include "protect/Takeover.h"
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <string>
+
+namespace {
+
+const uint32_t kNormal = 0x20;
+
+class FakeProcesses : public IProcessPriorities {
+public:
+    uint32_t OwnProcessId() override { return own; }
+    void ListProcesses(std::vector<uint32_t>& ids) override
+    {
+        ids.clear();
+        for (uint32_t id : order)
+            ids.push_back(id);
+        log.push_back("snapshot");
+    }
+    void SetOwnClass(uint32_t cls) override
+    {
+        classes[own] = cls;
+        log.push_back("own " + std::to_string(cls));
+    }
+    uint32_t ExchangeClass(uint32_t id, uint32_t newClass) override
+    {
+        log.push_back("lower " + std::to_string(id));
+        if (!Running(id) || unreadable.count(id))
+            return 0;
+        uint32_t before = classes[id];
+        classes[id] = newClass;
+        return before;
+    }
+    bool SetClass(uint32_t id, uint32_t cls) override
+    {
+        log.push_back("raise " + std::to_string(id));
+        if (!Running(id))
+            return false;
+        classes[id] = cls;
+        return true;
+    }
+
+    void Add(uint32_t id, uint32_t cls)
+    {
+        order.push_back(id);
+        classes[id] = cls;
+    }
+    void End(uint32_t id)
+    {
+        classes.erase(id);
+        for (size_t i = 0; i < order.size(); ++i)
+            if (order[i] == id)
+                order.erase(order.begin() + static_cast<long>(i));
+    }
+    bool Running(uint32_t id) const { return classes.count(id) != 0; }
+
+    uint32_t own = 0;
+    std::vector<uint32_t> order;
+    std::map<uint32_t, uint32_t> classes;
+    std::set<uint32_t> unreadable;
+    std::vector<std::string> log;
+};
+
+class Takeover : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sys.Add(4, kNormal);
+        sys.Add(100, kHighPriorityClass);  // the program itself
+        sys.Add(12, kHighPriorityClass);
+        sys.Add(7, kIdlePriorityClass);
+        sys.Add(30, kRealtimePriorityClass);
+        sys.own = 100;
+    }
+    FakeProcesses sys;
+    std::vector<SAVED_PRIORITY> saved;
+};
+
+}  // namespace
+
+TEST_F(Takeover, DemoteLowersEveryOtherProcessInSnapshotOrder)
+{
+    saved.push_back(SAVED_PRIORITY{999, kNormal});  // left over from an earlier takeover
+    DemoteProcesses(sys, saved);
+
+    std::vector<std::string> expected = {"snapshot", "own 256", "lower 4", "lower 12", "lower 7", "lower 30"};
+    EXPECT_EQ(sys.log, expected);
+    ASSERT_EQ(saved.size(), 4u);
+    uint32_t ids[] = {4, 12, 7, 30};
+    uint32_t before[] = {kNormal, kHighPriorityClass, kIdlePriorityClass, kRealtimePriorityClass};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(saved[i].dwProcessId, ids[i]);
+        EXPECT_EQ(saved[i].dwPriorityClass, before[i]);
+        EXPECT_EQ(sys.classes[ids[i]], kIdlePriorityClass);
+    }
+    EXPECT_EQ(sys.classes[100], kRealtimePriorityClass);
+}
+
+TEST_F(Takeover, RestorePutsOwnProcessHighFirstThenEveryClassBackInOrder)
+{
+    sys.classes[100] = kNormal;  // whatever the program ran in before, it ends up high
+    DemoteProcesses(sys, saved);
+    sys.log.clear();
+    RestoreProcesses(sys, saved);
+
+    std::vector<std::string> expected = {"own 128", "raise 4", "raise 12", "raise 7", "raise 30"};
+    EXPECT_EQ(sys.log, expected);
+    EXPECT_EQ(sys.classes[100], kHighPriorityClass);
+    EXPECT_EQ(sys.classes[4], kNormal);
+    EXPECT_EQ(sys.classes[12], kHighPriorityClass);
+    EXPECT_EQ(sys.classes[7], kIdlePriorityClass);  // it was idle before and stays idle
+    EXPECT_EQ(sys.classes[30], kRealtimePriorityClass);
+    // The records are kept after the takeover ends.
+    EXPECT_EQ(saved.size(), 4u);
+}
+
+TEST_F(Takeover, SecondTakeoverStartsFromTheClassesOfThatMoment)
+{
+    DemoteProcesses(sys, saved);
+    RestoreProcesses(sys, saved);
+    sys.classes[4] = kHighPriorityClass;
+    DemoteProcesses(sys, saved);
+    ASSERT_EQ(saved.size(), 4u);
+    EXPECT_EQ(saved[0].dwPriorityClass, kHighPriorityClass);
+    RestoreProcesses(sys, saved);
+    EXPECT_EQ(sys.classes[4], kHighPriorityClass);
+}
+
+TEST_F(Takeover, ProcessThatEndedIsSkippedAndTheRestRestored)
+{
+    DemoteProcesses(sys, saved);
+    sys.End(12);
+    sys.Add(50, kNormal);  // started during the takeover: not touched when it ends
+    RestoreProcesses(sys, saved);
+    EXPECT_FALSE(sys.Running(12));
+    EXPECT_EQ(sys.classes[4], kNormal);
+    EXPECT_EQ(sys.classes[7], kIdlePriorityClass);
+    EXPECT_EQ(sys.classes[30], kRealtimePriorityClass);
+    EXPECT_EQ(sys.classes[50], kNormal);
+}
+
+TEST_F(Takeover, ProcessWhoseClassCannotBeReadIsLeftAlone)
+{
+    sys.unreadable.insert(12);
+    DemoteProcesses(sys, saved);
+    ASSERT_EQ(saved.size(), 4u);
+    EXPECT_EQ(saved[1].dwProcessId, 12u);
+    EXPECT_EQ(saved[1].dwPriorityClass, 0u);
+    EXPECT_EQ(sys.classes[12], kHighPriorityClass);
+    sys.log.clear();
+    RestoreProcesses(sys, saved);
+    for (const std::string& entry : sys.log)
+        EXPECT_NE(entry, "raise 12");
+    EXPECT_EQ(sys.classes[12], kHighPriorityClass);
+}
+
+TEST_F(Takeover, ProcessOpenedNowhereWhenOnlyTheProgramRuns)
+{
+    FakeProcesses alone;
+    alone.Add(100, kHighPriorityClass);
+    alone.own = 100;
+    DemoteProcesses(alone, saved);
+    EXPECT_TRUE(saved.empty());
+    EXPECT_EQ(alone.classes[100], kRealtimePriorityClass);
+    RestoreProcesses(alone, saved);
+    EXPECT_EQ(alone.classes[100], kHighPriorityClass);
+}

@@ -1,0 +1,211 @@
+// The unlock password: its stored form, the check of an entry, and the change-password rules.
+#include "app/SysRegInfo.h"
+#include "common/MemoryRegistry.h"
+#include "protect/UnlockPassword.h"
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+const int kTable[kScrambledPositions] = {23, -41, 7, 88, -15, 3, -66, 52, -9, 31};
+
+// A password of `n` bytes whose characters differ from position to position.
+std::string PasswordOfLength(size_t n)
+{
+    std::string s;
+    for (size_t i = 0; i < n; ++i)
+        s += static_cast<char>('!' + (i * 7) % 90);
+    return s;
+}
+
+// The character that the scramble turns into zero at position p.
+char BecomesZeroAt(int p)
+{
+    return static_cast<char>(kTable[p] & 0xFF);
+}
+
+class UnlockPasswordStore : public ::testing::Test {
+protected:
+    void SetUp() override { registry.CreateKey(RegRoot::LocalMachine, KORVANE_KEY); }
+    bool HasStoredPassword() const { return registry.HasValue(RegRoot::LocalMachine, KORVANE_KEY, "Password"); }
+    std::string Stored() const { return registry.Get(RegRoot::LocalMachine, KORVANE_KEY, "Password"); }
+    void SetPassword(const std::string& pw)
+    {
+        ASSERT_EQ(ChangeUnlockPassword(registry, "", pw, pw), PasswordChange::Stored);
+    }
+    bool Unlocks(const std::string& entry) { return IsUnlockingEntry(registry, entry.c_str()); }
+
+    MemoryRegistry registry;
+};
+
+}  // namespace
+
+// The stored form is a file format: passwords stored by this build must read back in later ones.
+TEST(PasswordScramble, StoredFormIsFixed)
+{
+    int table[kScrambledPositions];
+    GetScrambleTable(table);
+    for (int p = 0; p < kScrambledPositions; ++p)
+        EXPECT_EQ(table[p], kTable[p]) << "position " << p;
+
+    // Worked out by hand from the table: 'a' - 23 = 'J', 'b' + 41 = 0x8B, ... ; "kl" stays as typed.
+    EXPECT_EQ(ScramblePassword("abcdefghijkl"), std::string("J\x8B\\\x0C" "tc\xA9" "4rKkl"));
+    // And a text stored that way (by an earlier build) reads back.
+    EXPECT_EQ(UnscramblePassword(std::string("J\x8B\\\x0C" "tc\xA9" "4rKkl")), "abcdefghijkl");
+}
+
+TEST(PasswordScramble, RoundTripsAtEveryLength)
+{
+    for (size_t n : {size_t(1), size_t(9), size_t(10), size_t(11), size_t(40), size_t(kMaxPasswordBytes)}) {
+        std::string pw = PasswordOfLength(n);
+        std::string stored = ScramblePassword(pw);
+        EXPECT_EQ(UnscramblePassword(stored), pw) << "length " << n;
+        EXPECT_EQ(stored.find('\0'), std::string::npos) << "length " << n;
+        // Only the first ten characters are scrambled; the rest is stored as typed.
+        size_t head = n < size_t(kScrambledPositions) ? n : size_t(kScrambledPositions);
+        EXPECT_NE(stored.substr(0, head), pw.substr(0, head)) << "length " << n;
+        EXPECT_EQ(stored.substr(stored.size() - (n - head)), pw.substr(head)) << "length " << n;
+    }
+}
+
+TEST(PasswordScramble, CharacterThatBecomesZeroIsKept)
+{
+    for (int p = 0; p < kScrambledPositions; ++p) {
+        std::string pw = "abcdefghijkl";
+        pw[p] = BecomesZeroAt(p);
+        std::string stored = ScramblePassword(pw);
+        EXPECT_EQ(stored.find('\0'), std::string::npos) << "position " << p;
+        EXPECT_EQ(UnscramblePassword(stored), pw) << "position " << p;
+    }
+    // Every position zero at once, and the escape byte's own value at every position.
+    std::string allZero, allEscape;
+    for (int p = 0; p < kScrambledPositions; ++p) {
+        allZero += BecomesZeroAt(p);
+        allEscape += static_cast<char>((kTable[p] + 1) & 0xFF);
+    }
+    EXPECT_EQ(UnscramblePassword(ScramblePassword(allZero + "tail")), allZero + "tail");
+    EXPECT_EQ(UnscramblePassword(ScramblePassword(allEscape + "tail")), allEscape + "tail");
+}
+
+TEST(PasswordScramble, EveryByteValueRoundTripsAtEveryPosition)
+{
+    for (int p = 0; p < kScrambledPositions + 1; ++p) {
+        for (int c = 1; c < 256; ++c) {
+            std::string pw(static_cast<size_t>(p) + 1, 'x');
+            pw[static_cast<size_t>(p)] = static_cast<char>(c);
+            std::string stored = ScramblePassword(pw);
+            ASSERT_EQ(stored.find('\0'), std::string::npos) << "position " << p << " byte " << c;
+            ASSERT_EQ(UnscramblePassword(stored), pw) << "position " << p << " byte " << c;
+        }
+    }
+}
+
+TEST_F(UnlockPasswordStore, NoPasswordUnlocksEveryEntry)
+{
+    EXPECT_TRUE(Unlocks(""));
+    EXPECT_TRUE(Unlocks("anything"));
+    registry.Put(RegRoot::LocalMachine, KORVANE_KEY, "Password", "");
+    EXPECT_TRUE(Unlocks(""));
+    EXPECT_TRUE(Unlocks("anything"));
+    EXPECT_TRUE(IsUnlockingEntry(registry, nullptr));
+}
+
+TEST_F(UnlockPasswordStore, OnlyTheWholePasswordUnlocks)
+{
+    const std::string pw = "Secret-Pass";  // 11 characters: the last one is stored unscrambled
+    SetPassword(pw);
+    EXPECT_NE(Stored(), pw);
+    EXPECT_TRUE(Unlocks(pw));
+    EXPECT_FALSE(Unlocks(""));
+    EXPECT_FALSE(Unlocks("Secret-Pas"));       // shorter
+    EXPECT_FALSE(Unlocks("Secret-Passx"));     // begins with the password and goes on
+    EXPECT_FALSE(Unlocks("secret-pass"));      // case
+    for (size_t i = 0; i < pw.size(); ++i) {
+        std::string wrong = pw;
+        wrong[i] = static_cast<char>(wrong[i] ^ 1);
+        EXPECT_FALSE(Unlocks(wrong)) << "differs at " << i;
+    }
+}
+
+TEST_F(UnlockPasswordStore, PasswordsOfEveryLengthCheckThroughTheRegistry)
+{
+    for (size_t n : {size_t(1), size_t(10), size_t(11), size_t(kMaxPasswordBytes)}) {
+        std::string pw = PasswordOfLength(n);
+        pw[0] = BecomesZeroAt(0);
+        ASSERT_EQ(ChangeUnlockPassword(registry, "", pw, pw), PasswordChange::Stored) << "length " << n;
+        EXPECT_TRUE(Unlocks(pw)) << "length " << n;
+        EXPECT_FALSE(Unlocks(pw.substr(0, n - 1))) << "length " << n;
+        EXPECT_FALSE(Unlocks(pw + "x")) << "length " << n;
+        // Make room for the next length: the current password removes itself.
+        ASSERT_EQ(ChangeUnlockPassword(registry, pw, "", ""), PasswordChange::Stored);
+    }
+}
+
+TEST_F(UnlockPasswordStore, OldPasswordIsCheckedFirst)
+{
+    SetPassword("first");
+    int writes = registry.writes;
+    EXPECT_EQ(ChangeUnlockPassword(registry, "wrong", "second", "second"), PasswordChange::WrongOldPassword);
+    // Wrong old password and differing new ones: the old password is what gets reported.
+    EXPECT_EQ(ChangeUnlockPassword(registry, "firs", "a", "b"), PasswordChange::WrongOldPassword);
+    EXPECT_EQ(ChangeUnlockPassword(registry, "first!", "second", "second"), PasswordChange::WrongOldPassword);
+    EXPECT_EQ(registry.writes, writes);
+    EXPECT_TRUE(Unlocks("first"));
+    EXPECT_EQ(ChangeUnlockPassword(registry, "first", "second", "second"), PasswordChange::Stored);
+    EXPECT_TRUE(Unlocks("second"));
+    EXPECT_FALSE(Unlocks("first"));
+}
+
+TEST_F(UnlockPasswordStore, NewAndConfirmationMustMatchWhole)
+{
+    SetPassword("old");
+    int writes = registry.writes;
+    EXPECT_EQ(ChangeUnlockPassword(registry, "old", "newpass", "newpas"), PasswordChange::Mismatch);
+    EXPECT_EQ(ChangeUnlockPassword(registry, "old", "newpas", "newpass"), PasswordChange::Mismatch);
+    EXPECT_EQ(ChangeUnlockPassword(registry, "old", "NewPass", "newpass"), PasswordChange::Mismatch);
+    EXPECT_EQ(ChangeUnlockPassword(registry, "old", "", "x"), PasswordChange::Mismatch);
+    EXPECT_EQ(registry.writes, writes);
+    EXPECT_TRUE(Unlocks("old"));
+}
+
+TEST_F(UnlockPasswordStore, EmptyNewPasswordRemovesThePassword)
+{
+    SetPassword("guard");
+    EXPECT_EQ(ChangeUnlockPassword(registry, "guard", "", ""), PasswordChange::Stored);
+    EXPECT_TRUE(HasStoredPassword());
+    EXPECT_EQ(Stored(), "");
+    EXPECT_TRUE(Unlocks(""));
+    EXPECT_TRUE(Unlocks("whatever"));
+    // With no password, any old-password entry is accepted.
+    EXPECT_EQ(ChangeUnlockPassword(registry, "not-the-old-one", "next", "next"), PasswordChange::Stored);
+    EXPECT_TRUE(Unlocks("next"));
+}
+
+TEST_F(UnlockPasswordStore, OverlongPasswordIsRefusedNotCut)
+{
+    SetPassword("keep");
+    std::string longest = PasswordOfLength(kMaxPasswordBytes);
+    std::string tooLong = longest + "z";
+    EXPECT_EQ(ChangeUnlockPassword(registry, "keep", tooLong, tooLong), PasswordChange::TooLong);
+    EXPECT_TRUE(Unlocks("keep"));
+    EXPECT_FALSE(Unlocks(longest));
+    EXPECT_EQ(ChangeUnlockPassword(registry, "keep", longest, longest), PasswordChange::Stored);
+    EXPECT_TRUE(Unlocks(longest));
+}
+
+TEST_F(UnlockPasswordStore, FailedWriteKeepsTheOldPassword)
+{
+    SetPassword("before");
+    registry.failWrites = true;
+    EXPECT_EQ(ChangeUnlockPassword(registry, "before", "after", "after"), PasswordChange::WriteFailed);
+    registry.failWrites = false;
+    EXPECT_TRUE(Unlocks("before"));
+    EXPECT_FALSE(Unlocks("after"));
+}
+
+TEST_F(UnlockPasswordStore, PasswordLivesUnderTheSettingsKey)
+{
+    SetPassword("where");
+    EXPECT_TRUE(registry.HasValue(RegRoot::LocalMachine, "Software\\Marrowfen\\Korvane", "Password"));
+    EXPECT_EQ(UnscramblePassword(Stored()), "where");
+}
