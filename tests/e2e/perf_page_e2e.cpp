@@ -529,3 +529,23 @@ E2E_TEST(TrayMenuCommandsReachTheMainWindowAndTheApplication)
     EXPECT_TRUE(s.k.WaitEnd(5000));
     EXPECT_EQ(s.k.ExitCode(), 0UL);
 }
+
+E2E_TEST(TrayDoesNothingWhileTheComputerIsLocked)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    CHECK_TRUE(PostCommand(s.main, kCmdLock));  // the lock dialog runs until the password is given
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(s.main) && !FindDialogs(s.k.Pid()).empty(); }, 10000));
+
+    DWORD_PTR r;
+    SendMessageTimeoutA(s.page, kTrayMessage, kTrayIconId, WM_LBUTTONDBLCLK, SMTO_NORMAL, 2000, &r);
+    PostMessageA(s.page, kTrayMessage, kTrayIconId, WM_RBUTTONDOWN);
+    // Posted messages come before timers: once a new reading reaches the tip, the press was handled.
+    CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 88));
+    EXPECT_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 88%"); }, 10000));
+    HWND menu = nullptr;
+    EnumWindows(FindPopupMenu, reinterpret_cast<LPARAM>(&menu));
+    EXPECT_FALSE(menu);
+    EXPECT_FALSE(IsVisible(s.main));
+    s.k.Kill();  // still locked: ended from outside
+}
