@@ -210,12 +210,14 @@ E2E_TEST(LockCoversTheScreenAndOnlyThePasswordEndsIt)
     EXPECT_TRUE(IsAbove(lock, cover));
     EXPECT_FALSE(IsVisible(w));
     EXPECT_FALSE(IsVisible(taskbar.Window()));
-    // Painted in the desktop colour, corner to corner.
+    // Painted in the desktop colour, corner to corner (painting follows the show, so wait for it).
     Sync(cover);
     HDC screen = GetDC(nullptr);
     COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+    int right = GetSystemMetrics(SM_CXSCREEN) - 3, bottom = GetSystemMetrics(SM_CYSCREEN) - 3;
+    WaitUntil([&] { return GetPixel(screen, 2, 2) == desktop && GetPixel(screen, right, bottom) == desktop; }, 3000);
     EXPECT_EQ(GetPixel(screen, 2, 2), desktop);
-    EXPECT_EQ(GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) - 3, GetSystemMetrics(SM_CYSCREEN) - 3), desktop);
+    EXPECT_EQ(GetPixel(screen, right, bottom), desktop);
     ReleaseDC(nullptr, screen);
     // The system keys are off: the platform is told that a screen saver runs.
     EXPECT_TRUE(ScreenSaverRunning(w));
