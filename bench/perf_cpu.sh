@@ -73,8 +73,8 @@ stop_korvane() {
 
 echo "korvane.exe CPU use under Wine ($(wine --version)), ${SECONDS_WINDOW} s at each update speed:"
 # period  start-up index  menu command
-for spec in "50 4 32782" "500 0 32778" "1000 1 32779" "5000 2 32780" "paused 3 32781"; do
-    set -- $spec
+for speed in "50 4 32782" "500 0 32778" "1000 1 32779" "5000 2 32780" "paused 3 32781"; do
+    set -- $speed
     start_korvane "$2"
     wine "$BENCH" command "$3"   # the speed as chosen from the menu (1000 ms exists only there)
     sleep 2
