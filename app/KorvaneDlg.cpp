@@ -24,6 +24,25 @@ const CommandEntry<CKorvaneDlg> kCommands[] = {
     Command(ID_RESTORE, &CKorvaneDlg::OnRestore),
 };
 
+// Posted to itself when the hidden main window was activated while locked.
+const UINT WM_RETURN_TO_LOCK = WM_APP + 0x40;
+
+// Brings forward the enabled, visible window owned (at any depth) by the main window: the lock
+// dialog, or the dialog or message box it runs.
+BOOL CALLBACK ActivateLockPopup(HWND hWnd, LPARAM lParam)
+{
+    HWND hMain = reinterpret_cast<HWND>(lParam);
+    if (hWnd == hMain || !::IsWindowVisible(hWnd) || !::IsWindowEnabled(hWnd))
+        return TRUE;
+    for (HWND hOwner = ::GetWindow(hWnd, GW_OWNER); hOwner; hOwner = ::GetWindow(hOwner, GW_OWNER)) {
+        if (hOwner == hMain) {
+            ::SetForegroundWindow(hWnd);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
 const char* const kTabTexts[] = {"应用程序", "进程", "性能"};
 const int kPageX = 20;
 const int kPageY = 36;
@@ -141,6 +160,16 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return SetMsgResult(OnHotKey(wParam));
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_ACTIVATE:
+        // Something made the hidden window the active one (a second instance brings it to the
+        // front): give the keyboard back to the lock dialog once this activation is over.
+        if (m_bLocked && LOWORD(wParam) != WA_INACTIVE)
+            PostMessage(WM_RETURN_TO_LOCK);
+        return FALSE;
+    case WM_RETURN_TO_LOCK:
+        if (m_bLocked)
+            ::EnumThreadWindows(::GetCurrentThreadId(), ActivateLockPopup, reinterpret_cast<LPARAM>(m_hWnd));
+        return TRUE;
     case WM_WINDOWPOSCHANGING:
         // While locked the window stays hidden, whoever asks to show it (a second instance calls
         // ShowWindow on it from its own process).

@@ -1,24 +1,22 @@
 #!/bin/sh
 # Prints korvane.exe's own CPU use under Wine, as a share of one core, over a measuring window at
-# each update speed (50, 500, 1000 and 5000 ms), with the Performance page shown; then the time
-# of one refresh of the Performance page.
-#   bench/perf_cpu.sh [BUILD_DIR] [SECONDS]      (defaults: build-win, 30)
-# Needs the cross build (korvane.exe, perf/perf_bench.exe) and Xvfb. Runs in its own Wine prefix
+# each update speed (50, 500, 1000 and 5000 ms, and paused, where only the Processes page's fixed
+# 1000 ms refresh runs), with the Performance page shown; beside it the wineserver's CPU in the
+# same window (Wine does much of the snapshot work there); then the time of one refresh of the
+# Performance page.
+#   bench/perf_cpu.sh [BUILD_DIR] [SECONDS]      (defaults: build/win, 30)
+# Needs the cross build (scripts/build-win.sh: korvane.exe, perf/perf_bench.exe) and Xvfb. Runs in its own Wine prefix
 # (BUILD_DIR/wineprefix) and its own X display; ends only the processes it started.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(cd "${1:-$ROOT/build-win}" && pwd)
+BUILD=$(cd "${1:-$ROOT/build/win}" && pwd)
 SECONDS_WINDOW=${2:-30}
 EXE="$BUILD/korvane.exe"
 BENCH="$BUILD/perf/perf_bench.exe"
 [ -f "$EXE" ] && [ -f "$BENCH" ] || { echo "build $BUILD first (korvane.exe, perf/perf_bench.exe)" >&2; exit 1; }
 
 . "$ROOT/scripts/wine-env.sh" "$BUILD"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1; wineserver -w
-    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-fi
+"$ROOT/scripts/wine-prefix.sh" "$BUILD"
 
 # An X display of our own.
 DISPLAY_NUM=$((90 + $$ % 60))
@@ -39,15 +37,17 @@ wineserver -p 60 || true
 KEY='HKLM\Software\Marrowfen\Korvane'
 TICKS=$(getconf CLK_TCK)
 
-# The Linux process of korvane.exe in this prefix.
-find_korvane() {
-    for p in $(pgrep -f 'korvane\.exe' || true); do
+# The Linux process of a program in this prefix.
+find_in_prefix() {  # $1 = pgrep pattern
+    for p in $(pgrep -f "$1" || true); do
         if (tr "\\0" "\\n" < "/proc/$p/environ") 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
             echo "$p"
             return
         fi
     done
 }
+
+find_korvane() { find_in_prefix 'korvane\.exe'; }
 
 cpu_ticks() {  # utime + stime of a process, in clock ticks
     awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
@@ -73,16 +73,20 @@ stop_korvane() {
 
 echo "korvane.exe CPU use under Wine ($(wine --version)), ${SECONDS_WINDOW} s at each update speed:"
 # period  start-up index  menu command
-for spec in "50 4 32782" "500 0 32778" "1000 1 32779" "5000 2 32780"; do
-    set -- $spec
+for speed in "50 4 32782" "500 0 32778" "1000 1 32779" "5000 2 32780" "paused 3 32781"; do
+    set -- $speed
     start_korvane "$2"
     wine "$BENCH" command "$3"   # the speed as chosen from the menu (1000 ms exists only there)
     sleep 2
+    SERVER_PID=$(find_in_prefix '^wineserver|/wineserver')
     t0=$(cpu_ticks "$KORVANE_PID")
+    s0=$([ -n "$SERVER_PID" ] && cpu_ticks "$SERVER_PID" || echo 0)
     sleep "$SECONDS_WINDOW"
     t1=$(cpu_ticks "$KORVANE_PID")
-    awk -v p="$1" -v d=$((t1 - t0)) -v hz="$TICKS" -v s="$SECONDS_WINDOW" \
-        'BEGIN { printf "  %5d ms: %6.2f %% of one core (%.2f s of CPU in %d s)\n", p, 100 * d / hz / s, d / hz, s }'
+    s1=$([ -n "$SERVER_PID" ] && cpu_ticks "$SERVER_PID" || echo 0)
+    awk -v p="$1" -v d=$((t1 - t0)) -v w=$((s1 - s0)) -v hz="$TICKS" -v s="$SECONDS_WINDOW" \
+        'BEGIN { printf "  %7s%s: %6.2f %% of one core (%.2f s of CPU in %d s); wineserver %.2f %%\n",
+                 p, (p == "paused" ? "" : " ms"), 100 * d / hz / s, d / hz, s, 100 * w / hz / s }'
     stop_korvane
 done
 

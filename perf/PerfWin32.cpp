@@ -2,7 +2,7 @@
 #include "perf/PerfWin32.h"
 #include "framework/Platform.h"
 #include "process/Process.h"
-#include <tlhelp32.h>
+#include "process/ProcessSystemWin32.h"
 
 namespace {
 uint64_t FileTimeValue(const FILETIME& ft)
@@ -27,24 +27,10 @@ bool CWin32SystemTimes::GetSystemTimes(uint64_t* idle, uint64_t* kernel, uint64_
 
 bool CWin32SystemTimes::CountThreads(int* count)
 {
-    typedef HANDLE(WINAPI * CreateSnapshotFn)(DWORD, DWORD);
-    typedef BOOL(WINAPI * ThreadWalkFn)(HANDLE, THREADENTRY32*);
-    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
-    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(hKernel, "CreateToolhelp32Snapshot");
-    ThreadWalkFn pFirst = ProcAddress<ThreadWalkFn>(hKernel, "Thread32First");
-    ThreadWalkFn pNext = ProcAddress<ThreadWalkFn>(hKernel, "Thread32Next");
-    if (!pCreate || !pFirst || !pNext)
+    std::vector<uint32_t> owners;
+    if (!SnapshotSystemThreadOwners(owners))
         return false;
-    HANDLE hSnap = pCreate(TH32CS_SNAPTHREAD, 0);
-    if (hSnap == INVALID_HANDLE_VALUE)
-        return false;
-    THREADENTRY32 te = {};
-    te.dwSize = sizeof te;
-    int n = 0;
-    for (BOOL ok = pFirst(hSnap, &te); ok; ok = pNext(hSnap, &te))
-        ++n;
-    ::CloseHandle(hSnap);
-    *count = n;
+    *count = static_cast<int>(owners.size());
     return true;
 }
 

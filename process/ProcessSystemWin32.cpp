@@ -29,7 +29,7 @@ int CProcessSystemWin32::SnapshotProcesses(const ProcessItem** rows)
     return m_process.m_nProcessCount;
 }
 
-bool CProcessSystemWin32::SnapshotThreadOwners(std::vector<uint32_t>& owners)
+bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners)
 {
     owners.clear();
     CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(Kernel(), "CreateToolhelp32Snapshot");
@@ -47,6 +47,11 @@ bool CProcessSystemWin32::SnapshotThreadOwners(std::vector<uint32_t>& owners)
         owners.push_back(te.th32OwnerProcessID);
     CloseHandle(hSnap);
     return true;
+}
+
+bool CProcessSystemWin32::SnapshotThreadOwners(std::vector<uint32_t>& owners)
+{
+    return SnapshotSystemThreadOwners(owners);
 }
 
 bool CProcessSystemWin32::WalkHeap(uint32_t processId, IHeapBlockSink& sink)

@@ -5,6 +5,10 @@
 #include "process/Process.h"
 #include "process/ProcessSystem.h"
 
+// The owning process of every thread in the system, from one tool-help thread snapshot; false
+// when the snapshot can't be taken.
+bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners);
+
 class CProcessSystemWin32 : public IProcessSystem {
 public:
     explicit CProcessSystemWin32(CProcess& process);

@@ -8,16 +8,47 @@ const char kPasswordValue[] = "Password";
 // Stored passwords must stay readable by every later build: never change these values.
 //   position:  0    1    2   3    4   5    6   7   8   9
 //   offset:   23  -41    7  88  -15   3  -66  52  -9  31
-// Storing subtracts the offset's low 8 bits from the character at that position, checking adds
-// it back. Characters from the eleventh on are stored as typed.
+// Storing subtracts the offset from a printable ASCII character (0x20..0x7E) at that position,
+// wrapping round within those 95 characters; checking adds it back. Characters from the
+// eleventh on are stored as typed.
 //
-// A scrambled character may come out as zero, which a registry text cannot hold (it would end
-// the stored text and lose the rest of the password). Within the scrambled positions the byte
-// 0x01 is therefore an escape: 0x01 0x01 stands for a scrambled 0x01 and 0x01 0x02 for a
-// scrambled 0x00. Every other scrambled byte is stored as it is.
-const unsigned char kEscape = 0x01;
-const unsigned char kEscapedEscape = 0x01;
-const unsigned char kEscapedZero = 0x02;
+// The wrap stays within printable ASCII for two reasons. Plain 8-bit arithmetic can turn a
+// character into zero, which ends a registry text and loses the rest of the password. And NT
+// and Wine keep registry texts in Unicode: bytes from 0x80 up that do not form valid characters
+// of the ANSI code page do not read back as written, so the password would never unlock again.
+// For the same reason a byte from 0x80 up (a double-byte character's lead byte, or a character
+// of its own in a single-byte code page) is stored as typed together with the byte after it,
+// and control characters are stored as typed. Scrambled characters never leave printable ASCII,
+// so reading back makes the same choices position by position.
+const int kFirstPrintable = 0x20;
+const int kPrintableCount = 95;
+
+bool IsPrintableAscii(unsigned char c)
+{
+    return c >= kFirstPrintable && c < kFirstPrintable + kPrintableCount;
+}
+
+// Moves each printable character of the first positions by `sign` times its offset.
+std::string Shift(const std::string& text, int sign)
+{
+    int table[kScrambledPositions];
+    GetScrambleTable(table);
+    std::string out = text;
+    for (size_t p = 0; p < out.size() && p < kScrambledPositions; ++p) {
+        unsigned char c = static_cast<unsigned char>(out[p]);
+        if (c >= 0x80) {
+            ++p;  // this byte and the next stay as typed
+            continue;
+        }
+        if (!IsPrintableAscii(c))
+            continue;
+        int index = (c - kFirstPrintable + sign * table[p]) % kPrintableCount;
+        if (index < 0)
+            index += kPrintableCount;
+        out[p] = static_cast<char>(kFirstPrintable + index);
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -30,45 +61,12 @@ void GetScrambleTable(int table[kScrambledPositions])
 
 std::string ScramblePassword(const std::string& password)
 {
-    int table[kScrambledPositions];
-    GetScrambleTable(table);
-    std::string stored;
-    for (size_t p = 0; p < password.size(); ++p) {
-        unsigned char c = static_cast<unsigned char>(password[p]);
-        if (p >= kScrambledPositions) {
-            stored += static_cast<char>(c);
-            continue;
-        }
-        unsigned char s = static_cast<unsigned char>(c - (table[p] & 0xFF));
-        if (s == 0 || s == kEscape) {
-            stored += static_cast<char>(kEscape);
-            stored += static_cast<char>(s == 0 ? kEscapedZero : kEscapedEscape);
-        } else {
-            stored += static_cast<char>(s);
-        }
-    }
-    return stored;
+    return Shift(password, -1);
 }
 
 std::string UnscramblePassword(const std::string& stored)
 {
-    int table[kScrambledPositions];
-    GetScrambleTable(table);
-    std::string password;
-    size_t i = 0;
-    for (int p = 0; p < kScrambledPositions && i < stored.size(); ++p) {
-        unsigned char s = static_cast<unsigned char>(stored[i++]);
-        if (s == kEscape && i < stored.size()) {
-            unsigned char next = static_cast<unsigned char>(stored[i]);
-            if (next == kEscapedZero || next == kEscapedEscape) {
-                s = next == kEscapedZero ? 0 : kEscape;
-                ++i;
-            }
-        }
-        password += static_cast<char>(static_cast<unsigned char>(s + (table[p] & 0xFF)));
-    }
-    password.append(stored, i, std::string::npos);
-    return password;
+    return Shift(stored, +1);
 }
 
 bool IsUnlockingEntry(IRegistry& registry, const char* entry)

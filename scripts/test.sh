@@ -62,5 +62,15 @@ else
   step_failed "cross build"
 fi
 
+echo "== package: the zip holds the exe the tests ran"
+if cmake --build build/win --target package_zip >/dev/null && zip=$(ls build/win/korvane-*.zip | head -1) &&
+   unzip -p "$zip" korvane/KORVANE.EXE | cmp -s - build/win/korvane.exe &&
+   unzip -l "$zip" | grep -q korvane/README.TXT && unzip -l "$zip" | grep -q korvane/LICENSE.TXT; then
+  echo "package: $zip"
+  passed=$((passed + 1))
+else
+  step_failed "package"
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -42,7 +42,8 @@ int main(int argc, char** argv)
         g_dir = argv[1];
     EndStrayKorvanes();
     ResetKorvaneRegistry();
-    HANDLE hWindows = StartTestWindows("\"w:无标题 - 记事本\" \"w:报表.doc - 文字处理\" \"w:计算器\"");
+    TestWindows windows("\"w:无标题 - 记事本\" \"w:报表.doc - 文字处理\" \"w:计算器\"");
+    windows.Wait("计算器");
 
     Korvane k;
     HWND hMain = k.StartReady();
@@ -85,6 +86,5 @@ int main(int argc, char** argv)
     }
 
     k.Exit();
-    EndTestWindows(hWindows);
     return failures ? 1 : 0;
 }

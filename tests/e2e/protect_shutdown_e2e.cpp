@@ -1,0 +1,104 @@
+// The quick shutdown under Wine, without shutting anything down: the program runs from a folder
+// of its own next to a stand-in rundll32.exe (a copy of this test program), which the platform
+// finds first in the program's folder. The stand-in records how it was started and ends.
+#include "protect_e2e_helpers.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+using namespace e2e;
+using namespace protect_e2e;
+
+namespace {
+
+const char kLogName[] = "rundll32.log";
+
+std::string FolderOf(const std::string& path)
+{
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string OwnPath()
+{
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    return self;
+}
+
+// Started under the name rundll32.exe, this program writes its command line and show state
+// into rundll32.log beside itself and ends.
+struct StandInMode {
+    StandInMode()
+    {
+        std::string self = OwnPath();
+        size_t n = self.size();
+        if (n < 12 || lstrcmpiA(self.c_str() + n - 12, "rundll32.exe") != 0)
+            return;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        GetStartupInfoA(&si);
+        std::string log = FolderOf(self) + "\\" + kLogName;
+        if (FILE* f = fopen(log.c_str(), "w")) {
+            fprintf(f, "%s\n%d\n", GetCommandLineA(),
+                    (si.dwFlags & STARTF_USESHOWWINDOW) ? static_cast<int>(si.wShowWindow) : -1);
+            fclose(f);
+        }
+        ExitProcess(0);
+    }
+} g_standInMode;
+
+bool ReadLines(const std::string& path, std::string* first, std::string* second)
+{
+    FILE* f = fopen(path.c_str(), "r");
+    if (!f)
+        return false;
+    char a[512] = {}, b[64] = {};
+    bool ok = fgets(a, sizeof a, f) && fgets(b, sizeof b, f);
+    fclose(f);
+    if (!ok)
+        return false;
+    a[strcspn(a, "\r\n")] = '\0';
+    b[strcspn(b, "\r\n")] = '\0';
+    *first = a;
+    *second = b;
+    return true;
+}
+
+}  // namespace
+
+E2E_TEST(QuickShutdownStartsTheKernelExitHidden)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    std::string dir = std::string(temp) + "korvane_shutdown_e2e";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    std::string exe = dir + "\\korvane.exe";
+    std::string log = dir + "\\" + kLogName;
+    DeleteFileA(log.c_str());
+    CHECK_TRUE(CopyFileA(KorvaneExe().c_str(), exe.c_str(), FALSE));
+    CHECK_TRUE(CopyFileA(OwnPath().c_str(), (dir + "\\rundll32.exe").c_str(), FALSE));
+
+    std::string original = KorvaneExe();
+    _putenv(("KORVANE_EXE=" + exe).c_str());
+    {
+        ResetKorvaneRegistry();
+        Korvane k;
+        HWND w = k.Start("", dir.c_str()) ? k.WaitReady() : nullptr;
+        if (EXPECT_TRUE(w)) {
+            EXPECT_TRUE(SendCommand(w, kCmdShutdown));
+            EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
+            Sleep(200);  // the stand-in closes its file before it ends
+            std::string commandLine, show;
+            EXPECT_TRUE(ReadLines(log, &commandLine, &show));
+            EXPECT_STREQ(commandLine, "rundll32 krnl386.exe,exitkernel");
+            EXPECT_STREQ(show, "0");  // SW_HIDE
+            // Nothing else happens: no confirmation, the program runs on.
+            EXPECT_TRUE(k.Running());
+            EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+            EXPECT_TRUE(k.Exit());
+        }
+    }
+    _putenv(("KORVANE_EXE=" + original).c_str());
+    ResetKorvaneRegistry();
+}

@@ -1,0 +1,185 @@
+// The quick takeover, driven from outside: child processes started here in different priority
+// classes go idle while the program runs real-time, and get their own classes back afterwards.
+#include "protect_e2e_helpers.h"
+#include <stdio.h>
+#include <string.h>
+#include <vector>
+
+using namespace e2e;
+using namespace protect_e2e;
+
+namespace {
+
+const char kSleeperArg[] = "--protect-sleeper";
+
+// Started with kSleeperArg, this program is only a child process to be lowered: it waits and ends.
+struct SleeperMode {
+    SleeperMode()
+    {
+        if (strstr(GetCommandLineA(), kSleeperArg)) {
+            Sleep(120000);
+            ExitProcess(0);
+        }
+    }
+} g_sleeperMode;
+
+// Child processes of this program in given priority classes, ended when this goes.
+class Children {
+public:
+    ~Children()
+    {
+        for (PROCESS_INFORMATION& pi : m_children) {
+            TerminateProcess(pi.hProcess, 0);
+            WaitForSingleObject(pi.hProcess, 5000);
+            CloseHandle(pi.hProcess);
+        }
+    }
+    HANDLE Start(DWORD priorityClass)
+    {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        std::string cmd = std::string("\"") + self + "\" " + kSleeperArg;
+        std::vector<char> line(cmd.begin(), cmd.end());
+        line.push_back('\0');
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return nullptr;
+        CloseHandle(pi.hThread);
+        m_children.push_back(pi);
+        // Wine ignores a class given to CreateProcess, so it is set afterwards.
+        SetPriorityClass(pi.hProcess, priorityClass);
+        return pi.hProcess;
+    }
+
+private:
+    std::vector<PROCESS_INFORMATION> m_children;
+};
+
+bool TakeoverChecked(HWND w)
+{
+    return MenuChecked(w, kCmdTakeover);
+}
+
+}  // namespace
+
+E2E_TEST(TakeoverIdlesEveryOtherProcessAndPutsEachClassBack)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    Children children;
+    const DWORD classes[] = {NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS, IDLE_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS};
+    std::vector<HANDLE> child;
+    for (DWORD c : classes)
+        child.push_back(children.Start(c));
+    for (size_t i = 0; i < child.size(); ++i) {
+        CHECK_TRUE(child[i]);
+        CHECK_EQ(GetPriorityClass(child[i]), classes[i]);
+    }
+    SetPriorityClass(child[3], BELOW_NORMAL_PRIORITY_CLASS);  // a class Windows 9x does not have
+    DWORD belowNormal = GetPriorityClass(child[3]);
+    DWORD ownBefore = GetPriorityClass(GetCurrentProcess());
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+    EXPECT_FALSE(TakeoverChecked(w));
+
+    PostCommand(w, kCmdTakeover);
+    CHECK_TRUE(WaitUntil([&] { return TakeoverChecked(w); }));
+    EXPECT_TRUE(Sync(w));  // the command has run to its end
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(REALTIME_PRIORITY_CLASS));
+    for (HANDLE h : child)
+        EXPECT_EQ(GetPriorityClass(h), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+
+    // The cover over the whole screen, the main window restored above it.
+    HWND cover = FindCover(k.Pid());
+    CHECK_TRUE(cover);
+    EXPECT_TRUE(IsTopmost(cover));
+    EXPECT_TRUE(IsVisible(w));
+    EXPECT_TRUE(IsTopmost(w));
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(w, cover); }, 3000));
+
+    // Minimising is ignored, and so is the lock (menu command and hot key).
+    PostSysCommand(w, SC_MINIMIZE);
+    PostCommand(w, kCmdLock);
+    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
+    Sleep(500);
+    EXPECT_TRUE(Sync(w));
+    EXPECT_FALSE(IsMinimized(w));
+    EXPECT_TRUE(IsVisible(w));
+    EXPECT_TRUE(FindDialogs(k.Pid()).size() == 1u && FindDialogs(k.Pid())[0] == cover);
+    EXPECT_TRUE(TakeoverChecked(w));
+
+    // The hot key ends it: every class back, the program high, the cover gone.
+    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, VK_INSERT}));
+    CHECK_TRUE(WaitUntil([&] { return !TakeoverChecked(w); }));
+    EXPECT_TRUE(Sync(w));
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(GetPriorityClass(child[i]), classes[i]);
+    EXPECT_EQ(GetPriorityClass(child[3]), belowNormal);
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), ownBefore);
+    EXPECT_EQ(CountCovers(k.Pid()), 0);
+    EXPECT_TRUE(IsVisible(w));
+    // Out of the topmost band again unless "always on top" is chosen.
+    EXPECT_EQ(IsTopmost(w), MenuChecked(w, kCmdTopmost));
+    EXPECT_TRUE(k.Exit());
+}
+
+E2E_TEST(TakeoverAgainStartsFromTheClassesOfThatMoment)
+{
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    Children children;
+    HANDLE child = children.Start(NORMAL_PRIORITY_CLASS);
+    CHECK_TRUE(child);
+    for (int round = 0; round < 2; ++round) {
+        PostCommand(w, kCmdTakeover);
+        CHECK_TRUE(WaitUntil([&] { return TakeoverChecked(w); }));
+        EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+        PostCommand(w, kCmdTakeover);
+        CHECK_TRUE(WaitUntil([&] { return !TakeoverChecked(w); }));
+        EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(round == 0 ? NORMAL_PRIORITY_CLASS : HIGH_PRIORITY_CLASS));
+        SetPriorityClass(child, HIGH_PRIORITY_CLASS);
+    }
+    EXPECT_TRUE(k.Exit());
+}
+
+E2E_TEST(ExitDuringTakeoverEndsItThenTheProgram)
+{
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    Children children;
+    HANDLE child = children.Start(HIGH_PRIORITY_CLASS);
+    CHECK_TRUE(child);
+    PostCommand(w, kCmdTakeover);
+    CHECK_TRUE(WaitUntil([&] { return TakeoverChecked(w); }));
+    EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_TRUE(k.Exit(10000));
+    EXPECT_FALSE(k.Running());
+    EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+}
+
+E2E_TEST(CloseDuringTakeoverEndsIt)
+{
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    Children children;
+    HANDLE child = children.Start(NORMAL_PRIORITY_CLASS);
+    CHECK_TRUE(child);
+    PostCommand(w, kCmdTakeover);
+    CHECK_TRUE(WaitUntil([&] { return TakeoverChecked(w); }));
+    PostSysCommand(w, SC_CLOSE);
+    CHECK_TRUE(WaitUntil([&] { return !TakeoverChecked(w); }, 15000));
+    EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(w); }, 15000));
+    EXPECT_EQ(CountCovers(k.Pid()), 0);
+    EXPECT_TRUE(k.Running());
+    EXPECT_TRUE(k.Exit(15000));
+    ResetKorvaneRegistry();
+}
