@@ -2,13 +2,15 @@
 # Soak and fault run: korvane.exe under Wine and Xvfb for N minutes (default 10) at its fastest
 # update speed while a load program starts and ends processes, opens and closes windows, keeps
 # hung and busy windows and switches tabs and speeds. Prints the measured figures against the
-# targets as a table (also in build/logs/soak-<N>min.log); exits non-zero when a target is missed.
-# Usage: scripts/soak.sh [minutes]
+# targets as a table (also in build/logs/soak-<N>min-<load>.log); exits non-zero when a target is
+# missed.
+# Usage: scripts/soak.sh [minutes [load]]   load: all (default), processes, windows or none
 # KORVANE_SOAK_BUILD=DIR runs the programs of another tree (korvane.exe, korvane_testwin.exe and
 # tests/soak/korvane_soak.exe; its own Wine prefix), so a long run can go on beside other tests.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-10}
+load=${2:-all}
 build=${KORVANE_SOAK_BUILD:-build/win}
 if [ -z "${KORVANE_SOAK_BUILD:-}" ]; then
   scripts/setup.sh >/dev/null || exit 1
@@ -19,9 +21,9 @@ for f in "$build/korvane.exe" "$build/korvane_testwin.exe" "$exe"; do
   [ -f "$f" ] || { echo "soak: $f is missing" >&2; exit 1; }
 done
 mkdir -p build/logs
-log=build/logs/soak-${minutes}min.log
+log=build/logs/soak-${minutes}min-${load}.log
 # wine-run.sh starts an Xvfb of its own when DISPLAY is unset.
-env -u DISPLAY scripts/wine-run.sh "$build" "$exe" "$minutes" | tee "$log"
+env -u DISPLAY scripts/wine-run.sh "$build" "$exe" "$minutes" "$load" | tee "$log"
 rc=${PIPESTATUS[0]}
 (. scripts/wine-env.sh "$build" && wineserver -k) >/dev/null 2>&1
 exit "$rc"
