@@ -149,17 +149,22 @@ std::string LoadAverage()
     return text.substr(0, end);
 }
 
-// VmRSS of a Unix process in K, -1 when it cannot be read.
-long ReadRssK(int unixPid)
+// A figure of /proc/<pid>/status in K ("VmRSS:", "RssAnon:"), -1 when it cannot be read.
+long ReadStatusK(int unixPid, const char* field)
 {
     std::string status;
     if (unixPid <= 0 || !ReadWholeFile("Z:\\proc\\" + Dec(unixPid) + "\\status", &status))
         return -1;
-    size_t at = status.find("VmRSS:");
+    size_t at = status.find(field);
     if (at == std::string::npos)
         return -1;
-    return atol(status.c_str() + at + 6);
+    return atol(status.c_str() + at + strlen(field));
 }
+
+// Resident memory of the process; its anonymous part (heaps, not mapped files) tells a leak
+// from code and data pages of the DLLs being touched for the first time.
+long ReadRssK(int unixPid) { return ReadStatusK(unixPid, "VmRSS:"); }
+long ReadAnonK(int unixPid) { return ReadStatusK(unixPid, "RssAnon:"); }
 
 // --- processes of the load ------------------------------------------------------------------
 
@@ -428,6 +433,7 @@ int main(int argc, char** argv)
     Log("korvane.exe ready: process %lu, Linux process %d (%d found); load average %s", k.Pid(), unixPid,
         static_cast<int>(unixPids.size()), LoadAverage().c_str());
     long rssReady = ReadRssK(unixPid);
+    long anonReady = ReadAnonK(unixPid);
 
     // Hung and busy windows kept through the run: listed while they still answer, then one
     // hangs for the whole run, one hangs for 4 s of every 10 s, one is busy on every message.
@@ -469,7 +475,7 @@ int main(int argc, char** argv)
     DWORD nextProcess = Elapsed(), nextBatch = Elapsed(), nextTab = Elapsed() + 3000;
     DWORD nextSpeed = Elapsed() + std::min<DWORD>(20000, duration / 4), speedBackAt = 0, nextFlicker = Elapsed() + 10000;
     DWORD nextReport = 60000;
-    long rssWarm = -1;
+    long rssWarm = -1, anonWarm = -1;
     DWORD warmAt = 0;
     bool crashed = false;
 
@@ -594,14 +600,15 @@ int main(int argc, char** argv)
         if (rssWarm < 0 && now >= std::min<DWORD>(20000, duration / 6) && tabSwitches >= 3 &&
             (windowsClosed > 0 || !churnWindows) && (processesEnded > 0 || !churnProcesses)) {
             rssWarm = ReadRssK(unixPid);
+            anonWarm = ReadAnonK(unixPid);
             warmAt = now;
             Log("memory after warm-up: %ld K", rssWarm);
         }
         if (now >= nextReport) {
             nextReport += 60000;
-            Log("%d processes started, %d ended; %d windows opened, %d closed; longest wait %lu ms; memory %ld K; "
+            Log("%d processes started, %d ended; %d windows opened, %d closed; longest wait %lu ms; memory %ld K (anonymous %ld K); "
                 "load average %s",
-                processesStarted, processesEnded, windowsOpened, windowsClosed, prober.longest, ReadRssK(unixPid),
+                processesStarted, processesEnded, windowsOpened, windowsClosed, prober.longest, ReadRssK(unixPid), ReadAnonK(unixPid),
                 LoadAverage().c_str());
         }
         Sleep(20);
@@ -638,12 +645,13 @@ int main(int argc, char** argv)
     crashed = crashed || !k.Running();
 
     int procRows = -1, appsItems = -1, staleProcs = -1, staleWindows = -1;
-    long rssEnd = -1;
+    long rssEnd = -1, anonEnd = -1;
     if (!crashed) {
         Sleep(kTwoRefreshesMs);
         staleProcs = StaleProcessRows(procList, &procRows);
         staleWindows = StaleWindowItems(appsList, &appsItems);
         rssEnd = ReadRssK(unixPid);
+        anonEnd = ReadAnonK(unixPid);
     }
     prober.Stop();
     crashed = crashed || prober.ended;
@@ -695,6 +703,8 @@ int main(int argc, char** argv)
     rows.push_back({"memory when ready (K)", Dec(rssReady), "-", true});
     rows.push_back({"memory after warm-up (K)", Dec(rssWarm) + " at " + Dec(warmAt / 1000) + " s", "-", true});
     rows.push_back({"memory at the end (K)", Dec(rssEnd), "-", true});
+    rows.push_back({"anonymous part: ready, warm, end (K)", Dec(anonReady) + ", " + Dec(anonWarm) + ", " + Dec(anonEnd),
+                    "-", true});
     rows.push_back({"memory growth (K)", Dec(growth), "< " + Dec(kRssGrowthTargetK),
                     rssWarm >= 0 && rssEnd >= 0 && growth < kRssGrowthTargetK});
     rows.push_back({"processes started and ended", Dec(processesStarted) + " / " + Dec(processesEnded),
