@@ -71,7 +71,7 @@ bool CommandOpensAViewer(UINT command, const std::string& cwd)
     if (SendCommand(k.Window(), command)) {
         opened = WaitUntil([] { return !HelpViewers().empty(); }, 3000, 50);
         // Whatever happened, the program still answers at once: nothing waits for a viewer.
-        if (!Sync(k.Window(), 1000))
+        if (!Sync(k.Window(), 2000))
             opened = false;
     }
     EndHelpViewers();
