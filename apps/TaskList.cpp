@@ -19,7 +19,9 @@ struct ExcludedTitle {
     size_t bytes;
 };
 
-// Matched as prefixes: a longer title that begins with one of these is not listed either.
+// Matched as prefixes: a longer title that begins with one of these is not listed either. Each
+// is compared over its own length: "Windows Korvane" has 15 bytes, and a comparison over more
+// would reach its terminating zero and so let "Windows Korvane 2" through.
 const ExcludedTitle kExcludedTitles[] = {
     {"Program Manager", 15},
     {"Windows \xC8\xCE\xCE\xF1\xB9\xDC\xC0\xED\xC6\xF7", 18},  // Windows 任务管理器

@@ -1,5 +1,7 @@
 // WinMain and the application object's framework side.
 #include "framework/App.h"
+#include <shellapi.h>
+#include <string.h>
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -19,6 +21,30 @@ int CWinApp::Run()
         ::DispatchMessageA(&msg);
     }
     return static_cast<int>(msg.wParam);
+}
+
+void CWinApp::OnHelp()
+{
+    char path[MAX_PATH + 1] = {};
+    DWORD n = ::GetModuleFileNameA(m_hInstance, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return;
+    // The extension of the file name (not of a folder) gives way to ".hlp".
+    DWORD end = n;
+    for (DWORD i = n; i > 0 && path[i - 1] != '\\'; --i) {
+        if (path[i - 1] == '.') {
+            end = i - 1;
+            break;
+        }
+    }
+    if (end + sizeof ".hlp" > sizeof path)
+        return;
+    memcpy(path + end, ".hlp", sizeof ".hlp");
+    // Through the shell, which does not wait for the viewer: WinHelp hands the request over with a
+    // sent message, and a viewer stopped at its own message box (a missing file) would hold this
+    // thread, and every timer of the program, until the user answered it.
+    HWND hOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    ::ShellExecuteA(hOwner, "Open", path, nullptr, nullptr, SW_SHOW);
 }
 
 int AfxLoadString(UINT nID, char* buf, int cap)

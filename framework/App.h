@@ -13,8 +13,9 @@ public:
     virtual int Run();
     virtual int ExitInstance() { return 0; }
 
-    // Opens the default help; the framework's handler for the standard help command.
-    void OnHelp() {}
+    // The framework's handler for the standard help command: opens the program's help file,
+    // the executable's path with the extension ".hlp", through the shell.
+    void OnHelp();
 
     CDialog* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;

@@ -1,0 +1,120 @@
+// The main window's status bar under Wine: the three fields' formats, the process count of a
+// fresh snapshot, and its own timer, which keeps the start-up period whatever speed is chosen.
+#include "Harness.h"
+#include <stdio.h>
+#include <string.h>
+#include <tlhelp32.h>
+
+using namespace e2e;
+
+namespace {
+
+const int kFieldProcesses = 1010;
+const int kFieldCpu = 1003;
+const int kFieldMemory = 1015;
+
+// Makes the next start a normal start at the given update-speed index.
+void WriteSpeed(const char* speed)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", speed);
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "HideOnMin", "0");
+}
+
+int SystemProcessCount()
+{
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return -1;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    int n = 0;
+    for (BOOL ok = Process32First(snap, &pe); ok; ok = Process32Next(snap, &pe))
+        ++n;
+    CloseHandle(snap);
+    return n;
+}
+
+// The number after the text's fixed prefix, -1 when the text is not prefix + decimal digits
+// followed by exactly `suffix`.
+int NumberAfter(const std::string& text, const char* prefix, const char* suffix)
+{
+    size_t len = strlen(prefix);
+    if (text.compare(0, len, prefix) != 0)
+        return -1;
+    int value = -1;
+    int used = 0;
+    if (sscanf(text.c_str() + len, "%d%n", &value, &used) != 1)
+        return -1;
+    return text.substr(len + static_cast<size_t>(used)) == suffix ? value : -1;
+}
+
+// Empties a field from outside, so that the next write of the status bar shows.
+void ClearField(HWND w, int id)
+{
+    SendMessageTimeoutA(Item(w, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG, 2000, nullptr);
+}
+
+}  // namespace
+
+E2E_TEST(FieldsShowProcessCountCpuAndMemoryInTheirFormats)
+{
+    WriteSpeed("0");  // 500 ms
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    // The count is that of a fresh system-wide snapshot; processes may come and go meanwhile.
+    EXPECT_TRUE(WaitUntil([&] { return NumberAfter(ItemText(w, kFieldProcesses), "进程数:", "") == SystemProcessCount(); },
+                          5000, 100));
+    EXPECT_TRUE(NumberAfter(ItemText(w, kFieldProcesses), "进程数:", "") >= 2);  // this test and the program
+
+    int cpu = NumberAfter(ItemText(w, kFieldCpu), "CPU使用:", "%");
+    EXPECT_TRUE(cpu >= 0 && cpu <= 100);
+
+    // "内存使用 <available>K/<total>K" once the Performance page has measured.
+    std::string memory;
+    int avail = -1, total = -1;
+    EXPECT_TRUE(WaitUntil([&] {
+        memory = ItemText(w, kFieldMemory);
+        return sscanf(memory.c_str(), "内存使用 %dK/%dK", &avail, &total) == 2 && total > 0;
+    }, 5000, 100));
+    char rebuilt[64];
+    snprintf(rebuilt, sizeof rebuilt, "内存使用 %dK/%dK", avail, total);
+    EXPECT_STREQ(memory, rebuilt);
+    EXPECT_TRUE(avail > 0 && avail <= total);
+    CHECK_TRUE(k.Exit());
+}
+
+E2E_TEST(PausedAtStartUpTheStatusBarNeverTicksNotEvenAfterASpeedChange)
+{
+    WriteSpeed("3");  // paused
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    Sleep(1500);
+    EXPECT_STREQ(ItemText(w, kFieldProcesses), "");
+    // Choosing a speed re-arms the pages' timers, never the status bar's.
+    CHECK_TRUE(SendCommand(w, kCmdSpeedRealtime));
+    Sleep(1500);
+    EXPECT_STREQ(ItemText(w, kFieldProcesses), "");
+    EXPECT_STREQ(ItemText(w, kFieldMemory), "");
+    CHECK_TRUE(k.Exit());
+}
+
+E2E_TEST(PausingFromTheMenuLeavesTheStatusBarTicking)
+{
+    WriteSpeed("0");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(WaitUntil([&] { return !ItemText(w, kFieldProcesses).empty(); }, 3000, 50));
+    CHECK_TRUE(SendCommand(w, kCmdSpeedPause));
+    ClearField(w, kFieldProcesses);
+    ClearField(w, kFieldCpu);
+    EXPECT_STREQ(ItemText(w, kFieldProcesses), "");
+    // Still every 500 ms: all three fields are written again.
+    EXPECT_TRUE(WaitUntil([&] { return NumberAfter(ItemText(w, kFieldProcesses), "进程数:", "") > 0; }, 2000, 50));
+    EXPECT_TRUE(NumberAfter(ItemText(w, kFieldCpu), "CPU使用:", "%") >= 0);
+    CHECK_TRUE(k.Exit());
+}
