@@ -9,6 +9,23 @@ Fn ProcAddress(HMODULE hModule, const char* name)
     return hModule ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(hModule, name))) : nullptr;
 }
 
+// A library loaded by name for the length of one operation and released when it ends.
+class CLibrary {
+public:
+    explicit CLibrary(const char* name) : m_hModule(::LoadLibraryA(name)) {}
+    ~CLibrary()
+    {
+        if (m_hModule)
+            ::FreeLibrary(m_hModule);
+    }
+    CLibrary(const CLibrary&) = delete;
+    CLibrary& operator=(const CLibrary&) = delete;
+    operator HMODULE() const { return m_hModule; }
+
+private:
+    HMODULE m_hModule;
+};
+
 // True under Wine (ntdll exports wine_get_version), where some 9x facilities are missing.
 inline bool IsWine()
 {

@@ -100,12 +100,10 @@ void CProcess::GetModuleName(HANDLE hProcess, HMODULE hModule, char* szName)
 {
     szName[0] = '\0';
     if (m_bWin32) {
-        HMODULE hPsapi = LoadLibraryA("psapi.dll");
-        GetModuleFileNameExFn pName = ProcAddress<GetModuleFileNameExFn>(hPsapi, "GetModuleFileNameExA");
+        CLibrary psapi("psapi.dll");
+        GetModuleFileNameExFn pName = ProcAddress<GetModuleFileNameExFn>(psapi, "GetModuleFileNameExA");
         if (pName && !pName(hProcess, hModule, szName, MaxPath))
             szName[0] = '\0';
-        if (hPsapi)
-            FreeLibrary(hPsapi);
     } else {
         // 9x names modules of the calling process only; the process handle is not used.
         if (!GetModuleFileNameA(hModule, szName, MaxPath))
@@ -132,12 +130,10 @@ bool CProcess::ModlesInList(HMODULE hModule)
 
 void CProcess::ProcessIn98()
 {
-    HMODULE hKernel = LoadLibraryA("kernel32.dll");
-    if (!hKernel)
-        return;
-    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(hKernel, "CreateToolhelp32Snapshot");
-    ProcessWalkFn pFirst = ProcAddress<ProcessWalkFn>(hKernel, "Process32First");
-    ProcessWalkFn pNext = ProcAddress<ProcessWalkFn>(hKernel, "Process32Next");
+    CLibrary kernel("kernel32.dll");
+    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+    ProcessWalkFn pFirst = ProcAddress<ProcessWalkFn>(kernel, "Process32First");
+    ProcessWalkFn pNext = ProcAddress<ProcessWalkFn>(kernel, "Process32Next");
     if (pCreate && pFirst && pNext) {
         HANDLE hSnap = pCreate(TH32CS_SNAPPROCESS, 0);
         if (hSnap != INVALID_HANDLE_VALUE) {
@@ -150,17 +146,14 @@ void CProcess::ProcessIn98()
             CloseHandle(hSnap);
         }
     }
-    FreeLibrary(hKernel);
 }
 
 void CProcess::ProcessInNT()
 {
-    HMODULE hPsapi = LoadLibraryA("psapi.dll");
-    if (!hPsapi)
-        return;
-    EnumProcessesFn pEnum = ProcAddress<EnumProcessesFn>(hPsapi, "EnumProcesses");
-    GetModuleFileNameExFn pName = ProcAddress<GetModuleFileNameExFn>(hPsapi, "GetModuleFileNameExA");
-    EnumProcessModulesFn pModules = ProcAddress<EnumProcessModulesFn>(hPsapi, "EnumProcessModules");
+    CLibrary psapi("psapi.dll");
+    EnumProcessesFn pEnum = ProcAddress<EnumProcessesFn>(psapi, "EnumProcesses");
+    GetModuleFileNameExFn pName = ProcAddress<GetModuleFileNameExFn>(psapi, "GetModuleFileNameExA");
+    EnumProcessModulesFn pModules = ProcAddress<EnumProcessModulesFn>(psapi, "EnumProcessModules");
     DWORD ids[MaxProcesses];
     DWORD cb = 0;
     if (pEnum && pName && pModules && pEnum(ids, sizeof ids, &cb)) {
@@ -183,17 +176,14 @@ void CProcess::ProcessInNT()
         }
         m_nProcessCount = count;
     }
-    FreeLibrary(hPsapi);
 }
 
 void CProcess::ModuleIn98(unsigned int dwProcessID)
 {
-    HMODULE hKernel = LoadLibraryA("kernel32.dll");
-    if (!hKernel)
-        return;
-    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(hKernel, "CreateToolhelp32Snapshot");
-    ModuleWalkFn pFirst = ProcAddress<ModuleWalkFn>(hKernel, "Module32First");
-    ModuleWalkFn pNext = ProcAddress<ModuleWalkFn>(hKernel, "Module32Next");
+    CLibrary kernel("kernel32.dll");
+    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+    ModuleWalkFn pFirst = ProcAddress<ModuleWalkFn>(kernel, "Module32First");
+    ModuleWalkFn pNext = ProcAddress<ModuleWalkFn>(kernel, "Module32Next");
     if (pCreate && pFirst && pNext) {
         HANDLE hSnap = pCreate(TH32CS_SNAPMODULE, dwProcessID);
         if (hSnap != INVALID_HANDLE_VALUE) {
@@ -204,15 +194,12 @@ void CProcess::ModuleIn98(unsigned int dwProcessID)
             CloseHandle(hSnap);
         }
     }
-    FreeLibrary(hKernel);
 }
 
 void CProcess::ModuleInNT(unsigned int dwProcessID)
 {
-    HMODULE hPsapi = LoadLibraryA("psapi.dll");
-    if (!hPsapi)
-        return;
-    EnumProcessModulesFn pModules = ProcAddress<EnumProcessModulesFn>(hPsapi, "EnumProcessModules");
+    CLibrary psapi("psapi.dll");
+    EnumProcessModulesFn pModules = ProcAddress<EnumProcessModulesFn>(psapi, "EnumProcessModules");
     if (pModules) {
         HANDLE hProcess = OpenProcess(kQueryAndRead, FALSE, dwProcessID);
         if (hProcess) {
@@ -224,7 +211,6 @@ void CProcess::ModuleInNT(unsigned int dwProcessID)
             CloseHandle(hProcess);
         }
     }
-    FreeLibrary(hPsapi);
 }
 
 void CProcess::EnumAllModulesLoop(HMODULE hModule)
