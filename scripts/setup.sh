@@ -15,14 +15,14 @@ if [ "$(id -u)" != 0 ]; then sudo=sudo; fi
 
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+  if ! grep -q '^install ok installed$' <<<"$(dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null)"; then
     missing+=("$p")
   fi
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if ! grep -qx i386 <<<"$(dpkg --print-foreign-architectures)"; then
     $sudo dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
@@ -30,7 +30,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -q "${packages[@]}"
 fi
 
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+# (Each list is read whole before grep -q searches it: under pipefail, a writer cut off by grep's
+# early exit would fail the test.)
+if ! grep -qix 'zh_CN.utf8' <<<"$(locale -a 2>/dev/null)"; then
   echo "setup: generating the zh_CN.UTF-8 locale"
   $sudo sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null

@@ -63,9 +63,12 @@ else
 fi
 
 echo "== package: the zip holds the exe the tests ran"
+# The listing is read whole before it is searched: "unzip -l | grep -q" under pipefail fails at
+# random when grep stops reading early and unzip dies of SIGPIPE.
 if cmake --build build/win --target package_zip >/dev/null && zip=$(ls build/win/korvane-*.zip | head -1) &&
-   unzip -p "$zip" korvane/KORVANE.EXE | cmp -s - build/win/korvane.exe &&
-   unzip -l "$zip" | grep -q korvane/README.TXT && unzip -l "$zip" | grep -q korvane/LICENSE.TXT; then
+   unzip -p "$zip" korvane/KORVANE.EXE > "$logs/packaged.exe" && cmp -s "$logs/packaged.exe" build/win/korvane.exe &&
+   listing=$(unzip -l "$zip") && grep -q korvane/README.TXT <<<"$listing" &&
+   grep -q korvane/LICENSE.TXT <<<"$listing"; then
   echo "package: $zip"
   passed=$((passed + 1))
 else
