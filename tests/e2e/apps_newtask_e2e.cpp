@@ -1,6 +1,7 @@
 // End to end: the new-task dialog starts a program and records it as NewTask0; a missing file
 // gives message 105 with the stop icon, keeps the dialog open and writes nothing.
 #include "apps_e2e_util.h"
+#include "dialog_template.h"
 
 using namespace apps_e2e;
 
@@ -118,4 +119,51 @@ E2E_TEST(NewTaskStartsAndRecordsOnlyWhatWorked)
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 3000));
     EXPECT_STREQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "NewTask0"), program);
     EXPECT_TRUE(k.Exit());
+}
+
+// Dialog 136 as built into the exe: every control where the layout puts it, the icon included
+// (an icon static shows at its icon's size whatever the template says, so only the template
+// can tell).
+E2E_TEST(NewTaskTemplateHasItsLayout)
+{
+    DialogTemplate t = LoadDialogTemplate(136);
+    CHECK_TRUE(t.ok);
+    EXPECT_STREQ(t.caption, "创建新任务");
+    EXPECT_STREQ(t.font, "宋体");
+    EXPECT_EQ(t.pointSize, 9);
+    EXPECT_EQ(t.cx, 245);
+    EXPECT_EQ(t.cy, 95);
+    EXPECT_TRUE((t.style & (WS_CAPTION | WS_SYSMENU)) == (WS_CAPTION | WS_SYSMENU));
+    struct Expected {
+        int id;
+        const char* text;
+        int x, y, cx, cy;
+    };
+    const Expected layout[] = {
+        {-1, "#128", 7, 7, 21, 21},
+        {-1, "Korvane 将根据您所输入的名称，为您打开相应的\n程序、文件夹、文档或 Internet 资源。", 37, 7, 201, 20},
+        {-1, "打开(&O):", 9, 39, 33, 8},
+        {1018, "", 48, 35, 191, 105},
+        {IDOK, "确定", 85, 74, 50, 14},
+        {IDCANCEL, "取消", 137, 74, 50, 14},
+        {1019, "浏览(&B)...", 189, 74, 50, 14},
+    };
+    CHECK_EQ(t.controls.size(), sizeof layout / sizeof layout[0]);
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const TemplateControl& c = t.controls[i];
+        const Expected& e = layout[i];
+        EXPECT_EQ(c.id, e.id);
+        EXPECT_STREQ(c.text, e.text);
+        EXPECT_EQ(c.x, e.x);
+        EXPECT_EQ(c.y, e.y);
+        EXPECT_EQ(c.cx, e.cx);
+        EXPECT_EQ(c.cy, e.cy);
+    }
+    EXPECT_EQ(t.controls[0].style & SS_TYPEMASK, static_cast<DWORD>(SS_ICON));
+    EXPECT_EQ(t.controls[4].style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    // A drop-down combo, unsorted, with a vertical scroll bar and no sideways scrolling.
+    DWORD combo = t.controls[3].style;
+    EXPECT_EQ(combo & 3, static_cast<DWORD>(CBS_DROPDOWN));
+    EXPECT_TRUE(combo & WS_VSCROLL);
+    EXPECT_FALSE(combo & (CBS_SORT | CBS_AUTOHSCROLL));
 }

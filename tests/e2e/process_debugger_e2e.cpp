@@ -2,6 +2,7 @@
 // each debugger gets, the message when the development studio's debugger is missing, and
 // dialog 146 when the sibling debugger is not installed. Stand-in debuggers are copies of this
 // program that only record how they were started.
+#include "dialog_template.h"
 #include "process_tab.h"
 #include <string.h>
 #include <string>
@@ -164,6 +165,46 @@ E2E_TEST(SiblingDebuggerMissingShowsDialog146)
     EXPECT_TRUE(WaitUntil([&] { return FindDialogs(s.k.Pid()).empty(); }, 3000));
     EXPECT_TRUE(IsVisible(s.page));
     EXPECT_TRUE(s.k.Exit());
+}
+
+// Dialog 146 as built into the exe: the icon, the three texts and the three buttons where the
+// layout puts them (the running dialog shows the icon at its own size, so only the template
+// tells where it was meant to go).
+E2E_TEST(Dialog146TemplateHasItsLayout)
+{
+    DialogTemplate t = LoadDialogTemplate(146);
+    CHECK_TRUE(t.ok);
+    EXPECT_STREQ(t.caption, "没有找到 Quenbrix 调试器");
+    EXPECT_STREQ(t.font, "宋体");
+    EXPECT_EQ(t.pointSize, 9);
+    EXPECT_EQ(t.cx, 245);
+    EXPECT_EQ(t.cy, 167);
+    struct Expected {
+        int id;
+        int x, y, cx, cy;  // cx and cy -1: not fixed by the layout
+    };
+    const Expected layout[] = {
+        {-1, 7, 13, -1, -1},       {-1, 41, 15, 173, 8},      {-1, 41, 27, 187, 61}, {-1, 43, 93, 169, 8},
+        {1005, 73, 109, 109, 14}, {1006, 73, 125, 109, 14}, {IDCANCEL, 188, 146, 50, 14},
+    };
+    CHECK_EQ(t.controls.size(), sizeof layout / sizeof layout[0]);
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const TemplateControl& c = t.controls[i];
+        EXPECT_EQ(c.id, layout[i].id);
+        EXPECT_EQ(c.x, layout[i].x);
+        EXPECT_EQ(c.y, layout[i].y);
+        if (layout[i].cx >= 0) {
+            EXPECT_EQ(c.cx, layout[i].cx);
+            EXPECT_EQ(c.cy, layout[i].cy);
+        }
+    }
+    EXPECT_STREQ(t.controls[0].text, "#148");
+    EXPECT_EQ(t.controls[0].style & SS_TYPEMASK, static_cast<DWORD>(SS_ICON));
+    // An icon static of no size in the template would be a resource compiler fault.
+    EXPECT_TRUE(t.controls[0].cx > 0 && t.controls[0].cy > 0);
+    EXPECT_STREQ(t.controls[4].text, "访问我们的主页");
+    EXPECT_STREQ(t.controls[5].text, "立即下载 Quenbrix 调试器");
+    EXPECT_STREQ(t.controls[6].text, "取消");
 }
 
 E2E_TEST(StudioDebuggerGetsDashPAndTheNumber)
