@@ -225,3 +225,80 @@ E2E_TEST(HotKeysAreBoundUntilExit)
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w2); }, 3000));
     EXPECT_TRUE(again.Exit());
 }
+
+namespace {
+
+// The CPU counter in Wine's dynamic registry, which korvane.exe in the same wineserver reads.
+const char kStatData[] = "PerfStats\\StatData";
+const char kCpuCounter[] = "KERNEL\\CPUUsage";
+
+bool SetCpuCounter(int percent)
+{
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(HKEY_DYN_DATA, kStatData, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return false;
+    DWORD value = static_cast<DWORD>(percent);
+    LONG rc = RegSetValueExA(h, kCpuCounter, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+void ClearCpuCounter()
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_DYN_DATA, kStatData, 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(h, kCpuCounter);
+    RegCloseKey(h);
+}
+
+HWND FocusOf(HWND w)
+{
+    GUITHREADINFO gti = {};
+    gti.cbSize = sizeof gti;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gti))
+        return nullptr;
+    return gti.hwndFocus;
+}
+
+}  // namespace
+
+// The program's own message loop does no dialog navigation: Tab, Enter and Esc mean nothing in the
+// main window and its pages, while F5 refreshes every page at once, also when paused.
+E2E_TEST(InTheMainWindowOnlyF5MeansSomething)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "ShowPage", "2");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", "0");
+    CHECK_TRUE(SetCpuCounter(21));
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:21%"; }, 5000));
+
+    // Paused, the Performance page takes no new reading: the status bar repeats the old one.
+    CHECK_TRUE(SendCommand(w, kCmdSpeedPause));
+    CHECK_TRUE(SetCpuCounter(63));
+    Sleep(1200);
+    EXPECT_STREQ(ItemText(w, 1003), "CPU使用:21%");
+
+    SetForegroundWindow(w);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; }, 3000));
+    HWND focus = FocusOf(w);
+    CHECK_TRUE(focus != nullptr);
+    for (BYTE vk : {static_cast<BYTE>(VK_TAB), static_cast<BYTE>(VK_RETURN), static_cast<BYTE>(VK_ESCAPE)})
+        EXPECT_TRUE(PressKeys({vk}));
+    Sleep(300);
+    EXPECT_TRUE(Sync(w));
+    EXPECT_TRUE(IsVisible(w));
+    EXPECT_FALSE(IsMinimized(w));
+    EXPECT_TRUE(FocusOf(w) == focus);
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_STREQ(ItemText(w, 1003), "CPU使用:21%");
+
+    EXPECT_TRUE(PressKeys({VK_F5}));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:63%"; }, 3000));
+    EXPECT_TRUE(k.Exit());
+    ClearCpuCounter();
+}
