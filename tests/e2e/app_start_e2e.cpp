@@ -1,6 +1,7 @@
 // Start-up of korvane.exe under Wine: first-run registry, the main window and its menu bar,
 // the single instance, the start-up word, the NT-family refusal.
 #include "Harness.h"
+#include "dialog_template.h"
 #include <stdio.h>
 #include <string.h>
 #include <algorithm>
@@ -360,4 +361,30 @@ E2E_TEST(AboutBoxShowsTheVersionAndCloses)
     CHECK_TRUE(PostMessageA(about, WM_COMMAND, IDOK, 0));
     EXPECT_TRUE(WaitUntil([&] { return FindDialogs(k.Pid()).empty(); }));
     EXPECT_TRUE(k.Exit());
+}
+
+// The resource compiler drops the size of an ICON statement; every dialog's icon keeps the place
+// and size its layout gives it.
+E2E_TEST(EveryDialogIconKeepsItsTemplateSize)
+{
+    struct Expected {
+        int dialog;
+        const char* icon;
+        int x, y, cx, cy;
+    };
+    const Expected icons[] = {
+        {100, "#128", 11, 17, 20, 20}, {136, "#128", 7, 7, 21, 21}, {140, "#143", 7, 7, 21, 21},
+        {145, "#128", 7, 7, 21, 21},   {146, "#148", 7, 13, 21, 21},
+    };
+    for (const Expected& e : icons) {
+        DialogTemplate t = LoadDialogTemplate(e.dialog);
+        CHECK_TRUE(t.ok);
+        const TemplateControl* c = t.FindText(e.icon);
+        CHECK_TRUE(c != nullptr);
+        EXPECT_EQ(c->style & SS_TYPEMASK, static_cast<DWORD>(SS_ICON));
+        EXPECT_EQ(c->x, e.x);
+        EXPECT_EQ(c->y, e.y);
+        EXPECT_EQ(c->cx, e.cx);
+        EXPECT_EQ(c->cy, e.cy);
+    }
 }
