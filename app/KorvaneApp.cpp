@@ -14,6 +14,8 @@ namespace {
 const char kMutexName[] = "KORVANE_MUTEX";
 const char kMainTitle[] = "Windows 任务管理器";
 
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 const CommandEntry<CKorvaneApp> kCommands[] = {
     Command(ID_APP_EXIT, &CKorvaneApp::OnAppExit),
     Command(ID_HELP_CONTENTS, &CKorvaneApp::OnHelpContents),
@@ -49,6 +51,7 @@ void CKorvaneApp::FindProgramDirectory()
 BOOL CKorvaneApp::InitInstance()
 {
     InitCommonControls();
+    SetLeadByteTest(IsAnsiLeadByte);  // paths are split in the system's code page, GBK here
 
     OSVERSIONINFOA vi = {};
     vi.dwOSVersionInfoSize = sizeof vi;

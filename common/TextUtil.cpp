@@ -3,13 +3,23 @@
 #include <stdio.h>
 #include <string.h>
 
+namespace {
+LeadByteTest g_isLeadByte = nullptr;
+}
+
+void SetLeadByteTest(LeadByteTest test) { g_isLeadByte = test; }
+
 int GetFileNameOffset(const char* path)
 {
-    for (int i = static_cast<int>(strlen(path)) - 1; i >= 0; --i) {
-        if (path[i] == '\\')
-            return i + 1;
+    // Forward, so that a trail byte is never taken for a character of its own.
+    int offset = -1;
+    for (int i = 0; path[i] != '\0'; ++i) {
+        if (g_isLeadByte && g_isLeadByte(static_cast<unsigned char>(path[i])) && path[i + 1] != '\0')
+            ++i;
+        else if (path[i] == '\\')
+            offset = i + 1;
     }
-    return -1;
+    return offset;
 }
 
 int ParseLeadingInt(const char* text)

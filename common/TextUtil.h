@@ -2,8 +2,15 @@
 #pragma once
 #include <stddef.h>
 
-// Offset just after the last backslash of path, or -1 when it holds none.
+// Offset just after the last backslash of path, or -1 when it holds none. With a lead-byte test
+// set, a double-byte character is stepped over whole: in GBK (code page 936) and Shift-JIS the
+// second byte of some characters is 0x5C, the backslash's byte, and is no separator there.
 int GetFileNameOffset(const char* path);
+
+// The ANSI code page's lead-byte test that GetFileNameOffset uses; nullptr (the start) reads every
+// byte as a character of its own. Set once at start-up, before any other thread runs.
+typedef bool (*LeadByteTest)(unsigned char byte);
+void SetLeadByteTest(LeadByteTest test);
 
 // The leading decimal number of text, after optional white space and an optional sign, as atoi
 // reads it; 0 when the text does not start with a number. Out-of-range numbers saturate.
