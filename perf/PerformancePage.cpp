@@ -119,6 +119,10 @@ void CPerformancePage::OnPaint()
     // Only the grid: meters, curves and the graphs' background come back with the next refresh.
     PAINTSTRUCT ps;
     ::BeginPaint(m_hWnd, &ps);
+    // The graph controls would paint their plain rectangles after this window, over the grid:
+    // let them paint first.
+    ::UpdateWindow(GetDlgItem(IDC_CPU_GRAPH));
+    ::UpdateWindow(GetDlgItem(IDC_MEM_GRAPH));
     DrawGrid(*this, IDC_CPU_GRAPH);
     DrawGrid(*this, IDC_MEM_GRAPH);
     ::EndPaint(m_hWnd, &ps);
