@@ -76,8 +76,13 @@ BOOL CPerformancePage::OnInitDialog()
 
 void CPerformancePage::RefreshPerformance()
 {
-    if (m_hWnd)
-        Refresh(*this);
+    if (!m_hWnd)
+        return;
+    // The refresh draws straight on the screen. A paint still pending (the page has just been
+    // shown, say) would come after it and cover the meters and curves with the controls' plain
+    // rectangles until the next refresh: let it happen first.
+    ::UpdateWindow(m_hWnd);
+    Refresh(*this);
 }
 
 void CPerformancePage::UpdateTrayIcon(int cpu)
