@@ -81,6 +81,12 @@ bool CTaskList::IsExcludedTitle(const char* title)
     return false;
 }
 
+bool CTaskList::IsCellCut(int row, int shownLen) const
+{
+    char whole[kTitleCap];
+    return m_rows.GetText(row, kColTitle, whole, sizeof whole) > shownLen;
+}
+
 bool CTaskList::UpdateKnownWindow(WindowHandle hWnd, const char* title)
 {
     int count = m_rows.GetCount();
@@ -90,9 +96,11 @@ bool CTaskList::UpdateKnownWindow(WindowHandle hWnd, const char* title)
         char shown[kCellCap];
         int shownLen = m_rows.GetText(i, kColTitle, shown, sizeof shown);
         // A shown text that filled the cell buffer may be cut short of the real title: compare
-        // over what could be read back, or a long title would be rewritten on every pass.
+        // over what could be read back, or a long title would be rewritten on every pass. One
+        // that merely has that length (a title of 98 or 99 bytes) is whole, and a longer new
+        // title that begins with it must still be written.
         size_t n = strlen(title);
-        if (shownLen >= kCellCap - 2 && n > static_cast<size_t>(shownLen))
+        if (shownLen >= kCellCap - 2 && n > static_cast<size_t>(shownLen) && IsCellCut(i, shownLen))
             n = static_cast<size_t>(shownLen);
         if (strncmp(shown, title, n) != 0)
             m_rows.SetText(i, kColTitle, title);

@@ -76,8 +76,13 @@ BOOL CPerformancePage::OnInitDialog()
 
 void CPerformancePage::RefreshPerformance()
 {
-    if (m_hWnd)
-        Refresh(*this);
+    if (!m_hWnd)
+        return;
+    // The refresh draws straight on the screen. A paint still pending (the page has just been
+    // shown, say) would come after it and cover the meters and curves with the controls' plain
+    // rectangles until the next refresh: let it happen first.
+    ::UpdateWindow(m_hWnd);
+    Refresh(*this);
 }
 
 void CPerformancePage::UpdateTrayIcon(int cpu)
@@ -119,6 +124,10 @@ void CPerformancePage::OnPaint()
     // Only the grid: meters, curves and the graphs' background come back with the next refresh.
     PAINTSTRUCT ps;
     ::BeginPaint(m_hWnd, &ps);
+    // The graph controls would paint their plain rectangles after this window, over the grid:
+    // let them paint first.
+    ::UpdateWindow(GetDlgItem(IDC_CPU_GRAPH));
+    ::UpdateWindow(GetDlgItem(IDC_MEM_GRAPH));
     DrawGrid(*this, IDC_CPU_GRAPH);
     DrawGrid(*this, IDC_MEM_GRAPH);
     ::EndPaint(m_hWnd, &ps);

@@ -549,3 +549,72 @@ E2E_TEST(TrayDoesNothingWhileTheComputerIsLocked)
     EXPECT_FALSE(IsVisible(s.main));
     s.k.Kill();  // still locked: ended from outside
 }
+
+E2E_TEST(UncoveringThePageRedrawsOnlyTheGrid)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    HWND meter = Item(s.page, 1003);
+    HWND graph = Item(s.page, 1004);
+    CHECK_TRUE(meter && graph);
+    Sleep(1500);  // drawn by a few refreshes
+    CHECK_TRUE(SendCommand(s.main, kCmdSpeedPause));
+    CHECK_TRUE(Sync(s.main));
+
+    // As if a window had covered the page and gone: the page and its controls repaint, and
+    // only the grid comes back on the graphs.
+    RedrawWindow(s.page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    CHECK_TRUE(Sync(s.main));
+    Sleep(300);
+    CHECK_TRUE(Sync(s.main));
+    std::string shot = KorvaneDir() + "\\perf_page_uncovered_e2e.bmp";
+    CHECK_TRUE(SaveWindowBitmap(s.main, shot.c_str()));
+    Picture pic;
+    CHECK_TRUE(pic.Load(shot));
+
+    // The controls paint themselves as plain rectangles; the page draws the grid on them.
+    ControlBox g = BoxOf(s.main, graph);
+    EXPECT_EQ(pic.At(g.x + 10, g.y + 5), RGB(0, 150, 0));
+    EXPECT_EQ(pic.At(g.x + 100, g.y + 5), RGB(0, 150, 0));
+    EXPECT_EQ(pic.At(g.x + 5, g.y + 10), RGB(0, 150, 0));
+    EXPECT_NE(pic.At(g.x + 198, g.y + g.h - 2 - 37 / 2), RGB(0, 255, 0));  // the curve waits
+    ControlBox mg = BoxOf(s.main, Item(s.page, 1009));
+    EXPECT_EQ(pic.At(mg.x + 10, mg.y + 5), RGB(0, 150, 0));
+    EXPECT_EQ(pic.At(mg.x + 5, mg.y + 10), RGB(0, 150, 0));
+    ControlBox m = BoxOf(s.main, meter);
+    COLORREF bar = pic.At(m.x + m.w / 2, m.y + m.h - 21);  // so does the meter
+    EXPECT_TRUE(bar != RGB(0, 255, 0) && bar != RGB(0, 128, 0));
+}
+
+E2E_TEST(ShowingThePageWhilePausedShowsItsFigures)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    HWND meter = Item(s.page, 1003);
+    HWND graph = Item(s.page, 1004);
+    CHECK_TRUE(meter && graph);
+    CHECK_TRUE(SendCommand(s.main, kCmdSpeedPause));
+    CHECK_TRUE(ClickTab(s.main, 0));
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(s.page); }, 2000));
+    CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 64));
+
+    // No timer runs: the figures on the page come from the refreshes of showing it.
+    CHECK_TRUE(ClickTab(s.main, 2));
+    CHECK_TRUE(WaitUntil([&] { return IsVisible(s.page); }, 2000));
+    CHECK_TRUE(Sync(s.main));
+    Sleep(300);
+    CHECK_TRUE(Sync(s.main));
+    std::string shot = KorvaneDir() + "\\perf_page_shown_e2e.bmp";
+    CHECK_TRUE(SaveWindowBitmap(s.main, shot.c_str()));
+    Picture pic;
+    CHECK_TRUE(pic.Load(shot));
+    ControlBox m = BoxOf(s.main, meter);
+    EXPECT_EQ(TextMismatches(pic, m, RenderMeterText("  64%  ", m.w, m.h)), 0);
+    EXPECT_EQ(pic.At(m.x + m.w / 2, m.y + m.h - 20 - 64 / 3), RGB(0, 255, 0));
+    EXPECT_EQ(pic.At(m.x + m.w / 2, m.y + m.h - 20 - 64 / 3 - 1), RGB(0, 128, 0));
+    EXPECT_EQ(pic.At(m.x, m.y), RGB(152, 144, 120));
+    ControlBox g = BoxOf(s.main, graph);
+    EXPECT_EQ(pic.At(g.x + 199, g.y + g.h - 2 - 64 / 2), RGB(0, 255, 0));  // the newest samples
+    EXPECT_EQ(pic.At(g.x + 5, g.y + 5), RGB(0, 0, 0));
+    EXPECT_EQ(pic.At(g.x + 10, g.y + 5), RGB(0, 150, 0));
+}

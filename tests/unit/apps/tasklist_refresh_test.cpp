@@ -128,6 +128,25 @@ TEST_F(TaskListTest, LongTitlesAreNotRewrittenOnEveryPass)
     EXPECT_EQ(rows.Cell(0, kColTitle), "y" + longTitle);
 }
 
+TEST_F(TaskListTest, TitleAsLongAsTheCellBufferStillShowsItsGrowth)
+{
+    // 98 and 99 bytes are whole titles, not cut ones: a longer title that begins with them
+    // replaces them as the shrink rule says.
+    for (size_t len : {98u, 99u}) {
+        SCOPED_TRACE(len);
+        WindowHandle h = static_cast<WindowHandle>(len);
+        std::string title(len, 't');
+        windows.Add(h, title);
+        list.RefreshWindowList();
+        windows.Find(h)->title = title + " - Editor";
+        list.RefreshWindowList();
+        EXPECT_EQ(rows.Cell(FindWindowRow(rows, h), kColTitle), title + " - Editor");
+        int writes = rows.cellWrites;
+        list.RefreshWindowList();
+        EXPECT_EQ(rows.cellWrites, writes);
+    }
+}
+
 TEST_F(TaskListTest, KnownWindowIsNotFilteredAgain)
 {
     windows.Add(5, "Main");
