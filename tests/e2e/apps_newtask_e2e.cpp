@@ -167,3 +167,333 @@ E2E_TEST(NewTaskTemplateHasItsLayout)
     EXPECT_TRUE(combo & WS_VSCROLL);
     EXPECT_FALSE(combo & (CBS_SORT | CBS_AUTOHSCROLL));
 }
+
+namespace {
+
+const char kProgramTitle[] = "Korvane test window";
+
+std::string HistoryEntry(int i)
+{
+    return RegText(HKEY_LOCAL_MACHINE, kSettingsKey, ("NewTask" + std::to_string(i)).c_str());
+}
+
+bool HasHistoryEntry(int i)
+{
+    return RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, ("NewTask" + std::to_string(i)).c_str());
+}
+
+// The whole history as the registry holds it, NewTask0 up to the first gap.
+std::vector<std::string> History()
+{
+    std::vector<std::string> h;
+    for (int i = 0; HasHistoryEntry(i); ++i)
+        h.push_back(HistoryEntry(i));
+    return h;
+}
+
+void SeedHistory(const std::vector<std::string>& entries)
+{
+    ClearHistory();
+    for (size_t i = 0; i < entries.size(); ++i)
+        WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, ("NewTask" + std::to_string(i)).c_str(), entries[i]);
+}
+
+// Closes every window of the test window program that a command started.
+int CloseStartedPrograms()
+{
+    int n = 0;
+    while (HWND h = FindWindowA(nullptr, kProgramTitle)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process)
+            break;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+        ++n;
+    }
+    return n;
+}
+
+// The items of the dialog's combo box. Wine carries CB_GETLBTEXT's text back across processes
+// in UTF-16 whichever form was sent, so it is asked for in that form.
+std::vector<std::string> ComboItems(HWND box)
+{
+    std::vector<std::string> items;
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutA(box, CB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count))
+        return items;
+    for (int i = 0; i < static_cast<int>(count); ++i) {
+        DWORD_PTR len = 0;
+        SendMessageTimeoutW(box, CB_GETLBTEXTLEN, i, 0, SMTO_NORMAL, 5000, &len);
+        std::vector<wchar_t> wide(len + 16, L'\0');
+        DWORD_PTR got = 0;
+        SendMessageTimeoutW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide.data()), SMTO_NORMAL, 5000, &got);
+        int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+        std::vector<char> text(n > 0 ? n : 1, '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text.data(), n, nullptr, nullptr);
+        items.push_back(text.data());
+    }
+    return items;
+}
+
+HWND OpenNewTask(HWND main)
+{
+    if (!PostCommand(main, kCmdNewTask))
+        return nullptr;
+    return WaitWindow(kDialogClass, kNewTaskTitle, 5000);
+}
+
+// Types the command and presses OK; true when the dialog closed (the command worked).
+bool RunCommand(HWND main, const std::string& command)
+{
+    HWND dlg = OpenNewTask(main);
+    if (!dlg)
+        return false;
+    SetDlgItemTextA(dlg, 1018, command.c_str());
+    PostCommand(dlg, IDOK);
+    return WaitUntil([&] { return !IsWindow(dlg); }, 5000);
+}
+
+bool CloseDialog(HWND dlg)
+{
+    PostCommand(dlg, IDCANCEL);
+    return WaitUntil([&] { return !IsWindow(dlg); }, 3000);
+}
+
+// The edit field inside the drop-down combo.
+HWND ComboEdit(HWND dlg)
+{
+    return FindWindowExA(Item(dlg, 1018), nullptr, "Edit", nullptr);
+}
+
+// Posts a key press to a window of the program, as the keyboard would deliver it to the focus.
+void PostKey(HWND target, UINT vk)
+{
+    PostMessageA(target, WM_KEYDOWN, vk, 1);
+    PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
+}
+
+}  // namespace
+
+// The history as the dialog shows it and as a successful command changes it: the list in
+// registry order up to the first gap, the prefix rule in both directions, the same command twice,
+// and the shift that keeps 21 entries and never writes past NewTask20.
+E2E_TEST(NewTaskHistoryShiftAndPrefixRule)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    const std::string program = KorvaneDir() + "\\korvane_testwin.exe";
+
+    // The list shows the entries in order and stops at the first gap; item 0 is in the field.
+    SeedHistory({"first entry", "second entry", "third entry"});
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "NewTask4", "beyond the gap");
+    HWND hDlg = OpenNewTask(hMain);
+    CHECK_TRUE(hDlg);
+    std::vector<std::string> items = ComboItems(Item(hDlg, 1018));
+    CHECK_EQ(items.size(), 3u);
+    EXPECT_STREQ(items[0], "first entry");
+    EXPECT_STREQ(items[1], "second entry");
+    EXPECT_STREQ(items[2], "third entry");
+    EXPECT_STREQ(ItemText(hDlg, 1018), "first entry");
+    EXPECT_TRUE(CloseDialog(hDlg));
+    EXPECT_STREQ(HistoryEntry(4), "beyond the gap");
+
+    // The same command twice: the second run changes nothing.
+    SeedHistory({program, "older"});
+    EXPECT_TRUE(RunCommand(hMain, program));
+    EXPECT_TRUE(History() == std::vector<std::string>({program, "older"}));
+
+    // The typed text is the beginning of the most recent entry: left alone.
+    SeedHistory({program + " and more", "older"});
+    EXPECT_TRUE(RunCommand(hMain, program));
+    EXPECT_TRUE(History() == std::vector<std::string>({program + " and more", "older"}));
+
+    // The most recent entry is the beginning of the typed text: recorded as the new NewTask0.
+    const std::string shorter = program.substr(0, program.size() - 4);
+    SeedHistory({shorter, "older"});
+    EXPECT_TRUE(RunCommand(hMain, program));
+    EXPECT_TRUE(History() == std::vector<std::string>({program, shorter, "older"}));
+
+    // A full history: 21 entries, NewTask20 lost, NewTask21 (never written by the program)
+    // left as it was.
+    std::vector<std::string> full;
+    for (int i = 0; i <= 20; ++i)
+        full.push_back("command " + std::to_string(i));
+    SeedHistory(full);
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "NewTask21", "kept");
+    hDlg = OpenNewTask(hMain);
+    CHECK_TRUE(hDlg);
+    EXPECT_EQ(ComboItems(Item(hDlg, 1018)).size(), 22u);
+    SetDlgItemTextA(hDlg, 1018, program.c_str());
+    PostCommand(hDlg, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 5000));
+    EXPECT_STREQ(HistoryEntry(0), program);
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_STREQ(HistoryEntry(i), "command " + std::to_string(i - 1));
+    EXPECT_STREQ(HistoryEntry(21), "kept");
+    EXPECT_FALSE(HasHistoryEntry(22));
+
+    // Five more different commands after that: still 21 of the program's, the newest first.
+    for (int i = 0; i < 5; ++i) {
+        std::string command = program;
+        for (int j = 0; j <= i; ++j)
+            command.insert(command.rfind('\\'), "\\.");
+        EXPECT_TRUE(RunCommand(hMain, command));
+        EXPECT_STREQ(HistoryEntry(0), command);
+    }
+    EXPECT_STREQ(HistoryEntry(5), program);
+    EXPECT_STREQ(HistoryEntry(20), "command 14");
+    EXPECT_STREQ(HistoryEntry(21), "kept");
+    EXPECT_FALSE(HasHistoryEntry(22));
+
+    EXPECT_TRUE(WaitUntil([&] { return FindWindowA(nullptr, kProgramTitle) != nullptr; }, 5000));
+    CloseStartedPrograms();
+    EXPECT_TRUE(k.Exit());
+    ClearHistory();
+}
+
+// The keys and the caption: Enter runs the command, Esc and the close box cancel (nothing runs,
+// nothing is written). While the dialog is open the main window takes no input.
+E2E_TEST(NewTaskKeysAndCloseBox)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    CloseStartedPrograms();
+    ClearHistory();
+    const std::string program = KorvaneDir() + "\\korvane_testwin.exe";
+
+    HWND hDlg = OpenNewTask(hMain);
+    CHECK_TRUE(hDlg);
+    EXPECT_FALSE(IsWindowEnabled(hMain));
+    HWND edit = ComboEdit(hDlg);
+    CHECK_TRUE(edit);
+    SetDlgItemTextA(hDlg, 1018, program.c_str());
+    PostKey(edit, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 5000));
+    EXPECT_TRUE(IsWindowEnabled(hMain));
+
+    hDlg = OpenNewTask(hMain);
+    CHECK_TRUE(hDlg);
+    SetDlgItemTextA(hDlg, 1018, program.c_str());
+    PostMessageA(hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 5000));
+    Sleep(500);
+    EXPECT_TRUE(FindWindowA(nullptr, kProgramTitle) == nullptr);
+    EXPECT_FALSE(HasHistoryEntry(0));
+
+    hDlg = OpenNewTask(hMain);
+    CHECK_TRUE(hDlg);
+    edit = ComboEdit(hDlg);
+    CHECK_TRUE(edit);
+    SetDlgItemTextA(hDlg, 1018, program.c_str());
+    PostKey(edit, VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return FindWindowA(nullptr, kProgramTitle) != nullptr; }, 5000));
+    EXPECT_STREQ(HistoryEntry(0), program);
+    EXPECT_FALSE(HasHistoryEntry(1));
+    CloseStartedPrograms();
+    EXPECT_TRUE(k.Exit());
+    ClearHistory();
+}
+
+// A command with spaces and an argument is one file name to the shell: no such file, so message
+// 105 in full, with the stop icon and an OK button only; the dialog, its text and the history
+// stay as they were.
+E2E_TEST(NewTaskCommandWithArgumentsIsOneNameAndFails)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    CloseStartedPrograms();
+    SeedHistory({"kept entry"});
+    const std::string command = KorvaneDir() + "\\korvane_testwin.exe w:argument";
+
+    HWND hDlg = OpenNewTask(hMain);
+    CHECK_TRUE(hDlg);
+    SetDlgItemTextA(hDlg, 1018, command.c_str());
+    PostCommand(hDlg, IDOK);
+    HWND hBox = WaitOtherDialog(k.Pid(), hDlg);
+    CHECK_TRUE(hBox);
+    EXPECT_STREQ(WindowText(hBox), "Korvane");
+    bool found = false;
+    for (const std::string& text : StaticTexts(hBox))
+        found = found || text == "找不到该文件(或它的组件之一).请确认路径和文件名是否正确,而且所需的库文件均可用.";
+    EXPECT_TRUE(found);
+    // One visible button, OK.
+    int buttons = 0;
+    for (HWND h = GetWindow(hBox, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (ClassName(h) == "Button" && IsWindowVisible(h)) {
+            ++buttons;
+            EXPECT_EQ(GetDlgCtrlID(h), IDOK);
+        }
+    }
+    EXPECT_EQ(buttons, 1);
+    // The stop icon: the one the system gives the program for IDI_HAND.
+    DWORD hand = 0;
+    EXPECT_TRUE(RemoteCall(hMain, "user32.dll", "LoadIconA", {0, 32513}, &hand));
+    DWORD shown = 0;
+    for (HWND h = GetWindow(hBox, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (ClassName(h) == "Static" && (GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            shown = static_cast<DWORD>(SendMessageA(h, STM_GETICON, 0, 0));
+    }
+    EXPECT_NE(shown, 0ul);
+    EXPECT_EQ(shown, hand);
+    PostCommand(hBox, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hBox); }, 3000));
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(hDlg));
+    EXPECT_STREQ(ItemText(hDlg, 1018), command);
+    EXPECT_TRUE(History() == std::vector<std::string>({"kept entry"}));
+    EXPECT_TRUE(FindWindowA(nullptr, "argument") == nullptr);
+    EXPECT_TRUE(CloseDialog(hDlg));
+    CloseStartedPrograms();
+    EXPECT_TRUE(k.Exit());
+    ClearHistory();
+}
+
+// The open-file dialog belongs to the new-task dialog and takes only files that exist: a
+// missing name keeps it open, and cancelling it then leaves the typed text alone.
+E2E_TEST(NewTaskBrowseIsOwnedAndWantsAnExistingFile)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hDlg = OpenNewTask(hMain);
+    CHECK_TRUE(hDlg);
+    SetDlgItemTextA(hDlg, 1018, "typed text");
+    CHECK_TRUE(PostCommand(hDlg, 1019));
+    HWND hOpen = WaitOtherDialog(k.Pid(), hDlg);
+    CHECK_TRUE(hOpen);
+    EXPECT_EQ(GetWindow(hOpen, GW_OWNER), hDlg);
+    EXPECT_FALSE(IsWindowEnabled(hDlg));
+    CHECK_TRUE(SetFileName(hOpen, KorvaneDir() + "\\no such file here.exe"));
+    PostCommand(hOpen, IDOK);
+    // The open-file dialog refuses with a message of its own and stays.
+    HWND hWarn = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        for (HWND h : FindDialogs(k.Pid())) {
+            if (h != hDlg && h != hOpen)
+                hWarn = h;
+        }
+        return hWarn != nullptr;
+    }, 5000));
+    if (hWarn) {
+        PostCommand(hWarn, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hWarn); }, 3000));
+    }
+    EXPECT_TRUE(IsWindow(hOpen));
+    PostCommand(hOpen, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hOpen); }, 3000));
+    Sleep(200);
+    EXPECT_STREQ(ItemText(hDlg, 1018), "typed text");
+    EXPECT_TRUE(CloseDialog(hDlg));
+    EXPECT_TRUE(k.Exit());
+}
