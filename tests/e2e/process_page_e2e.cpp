@@ -1,6 +1,7 @@
 // The Processes tab under Wine: its columns, the listed processes, a child process coming and
 // going, ending it with "结束进程", raising its priority class with the popup's "高(&H)"
 // command, the popup's check mark, and keys that must not close the page.
+#include "dialog_template.h"
 #include "process_tab.h"
 #include <tlhelp32.h>
 #include <stdio.h>
@@ -283,4 +284,246 @@ E2E_TEST(PopupChecksTheSelectedProcessLevel)
     RemoteCall(s.main, "user32.dll", "EndMenu", {}, &ignored);
     EXPECT_TRUE(WaitUntil([&] { return FindPopupMenu(s.k.Pid()) == nullptr; }, 2000));
     EXPECT_TRUE(s.k.Exit());
+}
+
+namespace {
+
+const UINT kCmdPriorityRealtime = 32786;
+
+// A menu item read from a menu of this process: its text, command and sub-menu.
+struct LoadedItem {
+    std::string text;
+    UINT id = 0;
+    UINT type = 0;
+    HMENU sub = nullptr;
+};
+
+LoadedItem ReadItem(HMENU menu, int pos)
+{
+    LoadedItem item;
+    char text[128] = {};
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_TYPE | MIIM_ID | MIIM_SUBMENU;
+    mii.dwTypeData = text;
+    mii.cch = sizeof text;
+    if (GetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &mii)) {
+        item.text = text;
+        item.id = mii.wID;
+        item.type = mii.fType;
+        item.sub = mii.hSubMenu;
+    }
+    return item;
+}
+
+// Sets a cell of the program's list (LVM_SETITEMTEXTA with the item and text in the program).
+bool SetRemoteCell(HWND list, int row, int col, const std::string& text)
+{
+    RemoteMemory mem(list, sizeof(LVITEMA) + 64);
+    if (!mem.ok())
+        return false;
+    LVITEMA item = {};
+    item.iSubItem = col;
+    item.pszText = static_cast<char*>(mem.ptr()) + sizeof(LVITEMA);
+    mem.Write(&item, sizeof item);
+    mem.Write(text.c_str(), text.size() + 1, sizeof(LVITEMA));
+    return SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(mem.ptr())) != 0;
+}
+
+bool RightClickAt(HWND hwnd, POINT pt)
+{
+    ClientToScreen(hwnd, &pt);
+    SetCursorPos(pt.x, pt.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    return SendInput(2, in, sizeof(INPUT)) == 2;
+}
+
+}  // namespace
+
+// Dialog 130 and the process popup of menu 137 as built into the exe.
+E2E_TEST(PageTemplateAndProcessPopupAsBuilt)
+{
+    DialogTemplate t = LoadDialogTemplate(130);
+    CHECK_TRUE(t.ok);
+    EXPECT_EQ(t.cx, 217);
+    EXPECT_EQ(t.cy, 220);
+    EXPECT_STREQ(t.font, "宋体");
+    EXPECT_EQ(t.pointSize, 9);
+    EXPECT_TRUE(t.style & WS_CHILD);
+    EXPECT_FALSE(t.style & WS_CAPTION);
+    CHECK_EQ(t.controls.size(), 2u);
+    const TemplateControl& list = t.controls[0];
+    EXPECT_EQ(list.id, kProcessListId);
+    EXPECT_EQ(list.x, 0);
+    EXPECT_EQ(list.y, 0);
+    EXPECT_EQ(list.cx, 217);
+    EXPECT_EQ(list.cy, 195);
+    EXPECT_EQ(list.style & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
+    EXPECT_TRUE(list.style & LVS_SINGLESEL);
+    EXPECT_TRUE(list.style & WS_BORDER);
+    EXPECT_TRUE(list.style & WS_TABSTOP);
+    EXPECT_FALSE(list.style & (LVS_SORTASCENDING | LVS_SORTDESCENDING));
+    const TemplateControl& button = t.controls[1];
+    EXPECT_EQ(button.id, kEndProcessId);
+    EXPECT_STREQ(button.text, "结束进程");
+    EXPECT_EQ(button.x, 167);
+    EXPECT_EQ(button.y, 206);
+    EXPECT_EQ(button.cx, 50);
+    EXPECT_EQ(button.cy, 14);
+    EXPECT_TRUE(button.style & WS_DISABLED);
+
+    HMODULE exe = LoadLibraryExA(KorvaneExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    CHECK_TRUE(exe);
+    HMENU menu = LoadMenuA(exe, MAKEINTRESOURCEA(137));
+    CHECK_TRUE(menu);
+    LoadedItem top = ReadItem(menu, 0);
+    EXPECT_STREQ(top.text, "_Process_Popup_");
+    CHECK_TRUE(top.sub);
+    CHECK_EQ(GetMenuItemCount(top.sub), 6);
+    struct Expected {
+        const char* text;
+        UINT id;
+    };
+    const Expected items[] = {
+        {"结束进程(&E)", 1002}, {nullptr, 0}, {"调试(&D)", 32784}, {nullptr, 32792}, {nullptr, 0}, {"设置优先级(&P)", 0},
+    };
+    for (int i = 0; i < 6; ++i) {
+        LoadedItem item = ReadItem(top.sub, i);
+        if (i == 1 || i == 4) {
+            EXPECT_TRUE(item.type & MFT_SEPARATOR);
+            continue;
+        }
+        if (i == 5) {
+            EXPECT_STREQ(item.text, items[i].text);
+            EXPECT_TRUE(item.sub != nullptr);
+            continue;
+        }
+        if (items[i].text)
+            EXPECT_STREQ(item.text, items[i].text);
+        EXPECT_EQ(item.id, items[i].id);
+    }
+    // The sibling debugger's item names it, with the access key W.
+    std::string quenbrix = ReadItem(top.sub, 3).text;
+    EXPECT_TRUE(quenbrix.find("Quenbrix") != std::string::npos);
+    EXPECT_TRUE(quenbrix.find("(&W)") != std::string::npos);
+    HMENU priority = ReadItem(top.sub, 5).sub;
+    CHECK_TRUE(priority);
+    CHECK_EQ(GetMenuItemCount(priority), 4);
+    const Expected levels[] = {{"实时(&R)", 32786}, {"高(&H)", 32787}, {"标准(&N)", 32788}, {"低(&L)", 32789}};
+    for (int i = 0; i < 4; ++i) {
+        LoadedItem item = ReadItem(priority, i);
+        EXPECT_STREQ(item.text, levels[i].text);
+        EXPECT_EQ(item.id, levels[i].id);
+        EXPECT_EQ(GetMenuState(priority, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED | MF_CHECKED), 0u);
+    }
+    DestroyMenu(menu);
+    FreeLibrary(exe);
+}
+
+// Every level name: "低" and "实时" as well, for classes set from outside and from the popup's
+// commands, which set the real class.
+E2E_TEST(LevelNamesFollowEveryPriorityClass)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    auto level = [&] { return ListCell(s.list, FindRow(s.list, child.Pid()), 2); };
+    CHECK_TRUE(WaitUntil([&] { return FindRow(s.list, child.Pid()) >= 0; }, kTwoRefreshes));
+
+    CHECK_TRUE(SetPriorityClass(child.Process(), IDLE_PRIORITY_CLASS));
+    EXPECT_TRUE(WaitUntil([&] { return level() == "低"; }, kTwoRefreshes));
+
+    CHECK_TRUE(SelectRow(s.list, FindRow(s.list, child.Pid())));
+    CHECK_TRUE(SendCommand(s.page, kCmdPriorityRealtime));
+    EXPECT_EQ(GetPriorityClass(child.Process()), static_cast<DWORD>(REALTIME_PRIORITY_CLASS));
+    EXPECT_TRUE(WaitUntil([&] { return level() == "实时"; }, kTwoRefreshes));
+
+    CHECK_TRUE(SelectRow(s.list, FindRow(s.list, child.Pid())));
+    CHECK_TRUE(SendCommand(s.page, kCmdPriorityIdle));
+    EXPECT_EQ(GetPriorityClass(child.Process()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_TRUE(WaitUntil([&] { return level() == "低"; }, kTwoRefreshes));
+    EXPECT_TRUE(s.k.Running());
+}
+
+// With no row selected: the button is disabled, a right click on the empty part of the list
+// shows no menu, the end-process and priority commands do nothing, and Enter and Esc pressed in
+// the list leave the page and the window as they were.
+E2E_TEST(NothingSelectedMeansNoMenuAndNoAction)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    CHECK_TRUE(WaitUntil([&] { return FindRow(s.list, child.Pid()) >= 0; }, kTwoRefreshes));
+    EXPECT_FALSE(IsWindowEnabled(Item(s.page, kEndProcessId)));
+
+    RECT rc;
+    GetClientRect(s.list, &rc);
+    POINT empty = {rc.right / 2, rc.bottom - 8};
+    CHECK_TRUE(RightClickAt(s.list, empty));
+    Sleep(800);
+    EXPECT_TRUE(FindPopupMenu(s.k.Pid()) == nullptr);
+    if (FindPopupMenu(s.k.Pid())) {
+        DWORD ignored = 0;
+        RemoteCall(s.main, "user32.dll", "EndMenu", {}, &ignored);
+    }
+
+    int rows = ListCount(s.list);
+    CHECK_TRUE(SendCommand(s.page, kEndProcessId));
+    CHECK_TRUE(SendCommand(s.page, kCmdPriorityHigh));
+    EXPECT_FALSE(child.Ended(200));
+    EXPECT_EQ(GetPriorityClass(child.Process()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_TRUE(FindRow(s.list, child.Pid()) >= 0);
+    EXPECT_TRUE(FindDialogs(s.k.Pid()).empty());
+
+    // Keys as the keyboard delivers them to the list, through the program's message loop.
+    const UINT keys[] = {VK_RETURN, VK_ESCAPE};
+    for (UINT vk : keys) {
+        PostMessageA(s.list, WM_KEYDOWN, vk, 1);
+        PostMessageA(s.list, WM_KEYUP, vk, 0xC0000001);
+    }
+    Sleep(500);
+    EXPECT_TRUE(Sync(s.main));
+    EXPECT_TRUE(IsVisible(s.main));
+    EXPECT_FALSE(IsMinimized(s.main));
+    EXPECT_TRUE(IsVisible(s.page));
+    EXPECT_TRUE(ListCount(s.list) >= rows - 1);
+    EXPECT_TRUE(FindDialogs(s.k.Pid()).empty());
+    EXPECT_TRUE(s.k.Running());
+}
+
+// Ending a process that can't be opened: the row stays and nothing is shown. The row is made to
+// name a process that does not exist; the next refresh then drops it as ended.
+E2E_TEST(EndingAProcessThatCannotBeOpenedLeavesTheRow)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    int row = -1;
+    CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
+    const DWORD kMissing = 0x7FFFFFF0;
+    bool kept = false;
+    // A refresh landing between the edit and the click drops the row first: try again then.
+    for (int attempt = 0; attempt < 3 && !kept; ++attempt) {
+        CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
+        CHECK_TRUE(SetRemoteCell(s.list, row, 1, Number(kMissing)));
+        CHECK_TRUE(SelectRow(s.list, row));
+        HWND button = Item(s.page, kEndProcessId);
+        if (!IsWindowEnabled(button) || FindRow(s.list, kMissing) != row)
+            continue;
+        SendMessageA(button, BM_CLICK, 0, 0);
+        kept = FindRow(s.list, kMissing) == row;
+    }
+    EXPECT_TRUE(kept);
+    EXPECT_TRUE(FindDialogs(s.k.Pid()).empty());
+    EXPECT_FALSE(child.Ended(0));
+    // The next refresh drops the row of the missing process and lists the child again.
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(s.list, kMissing) < 0 && FindRow(s.list, child.Pid()) >= 0; },
+                          kTwoRefreshes));
+    EXPECT_TRUE(s.k.Running());
 }
