@@ -49,6 +49,23 @@ int RecordIfStartedAsDebugger()
 }
 const int g_recorder = RecordIfStartedAsDebugger();
 
+// Started as "browser.exe" (the test's handler of http addresses), this program appends its
+// command line to "browser.exe.txt" next to itself and ends.
+int RecordIfStartedAsBrowser()
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    if (_stricmp(BaseName(self).c_str(), "browser.exe") != 0)
+        return 0;
+    std::string record = OwnFolder() + "\\browser.exe.txt";
+    if (FILE* f = fopen(record.c_str(), "a")) {
+        fprintf(f, "%s\n", GetCommandLineA());
+        fclose(f);
+    }
+    ExitProcess(0);
+}
+const int g_browser = RecordIfStartedAsBrowser();
+
 // A stand-in debugger: this program copied under the debugger's name into a folder.
 class StandIn {
 public:
@@ -248,4 +265,168 @@ E2E_TEST(StudioDebuggerMissingOrWithoutCommaShowsMessage107)
         EXPECT_TRUE(s.k.Exit());
     }
     DeleteRegKey(HKEY_LOCAL_MACHINE, "Software\\classes\\dswfile");
+}
+
+namespace {
+
+// The message box the program shows, with its texts and visible buttons.
+struct Box {
+    HWND hwnd = nullptr;
+    std::string title;
+    std::vector<std::string> texts;
+    std::vector<int> buttons;
+};
+
+Box WaitBox(DWORD pid)
+{
+    Box b;
+    b.hwnd = WaitDialog(pid);
+    if (!b.hwnd)
+        return b;
+    b.title = WindowText(b.hwnd);
+    b.texts = StaticTexts(b.hwnd);
+    for (HWND h = GetWindow(b.hwnd, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (ClassName(h) == "Button" && IsWindowVisible(h))
+            b.buttons.push_back(GetDlgCtrlID(h));
+    }
+    return b;
+}
+
+bool HasText(const Box& b, const std::string& text)
+{
+    for (const std::string& t : b.texts) {
+        if (t == text)
+            return true;
+    }
+    return false;
+}
+
+// The command lines the http handler was started with, in order.
+std::vector<std::string> BrowserRecord()
+{
+    std::vector<std::string> lines;
+    FILE* f = fopen((OwnFolder() + "\\browser.exe.txt").c_str(), "r");
+    if (!f)
+        return lines;
+    char line[1024];
+    while (fgets(line, sizeof line, f)) {
+        std::string l = line;
+        while (!l.empty() && (l.back() == '\n' || l.back() == '\r'))
+            l.pop_back();
+        lines.push_back(l);
+    }
+    fclose(f);
+    return lines;
+}
+
+}  // namespace
+
+// Message 107 in full with an OK button only, whenever the studio's debugger can't be started:
+// a path the shell can't start, and a value too long for the 80-byte buffer even though it names
+// a program that exists.
+E2E_TEST(StudioDebuggerThatCannotStartShowsMessage107WithOkOnly)
+{
+    std::string folder = OwnFolder() + "\\devstudio";
+    StandIn msdev(folder, "msdev.exe");
+    CHECK_TRUE(msdev.ok());
+    std::string padded = folder;
+    while (padded.size() < 90)
+        padded += "\\.";
+    const std::string values[] = {"C:\\no such folder\\msdev.exe,1", padded + "\\msdev.exe,1"};
+    for (const std::string& value : values) {
+        CHECK_TRUE(DeleteRegKey(HKEY_LOCAL_MACHINE, "Software\\classes\\dswfile"));
+        CHECK_TRUE(WriteRegValue(HKEY_LOCAL_MACHINE, kStudioKey, "", value));
+        ProcessTab s;
+        CHECK_TRUE(s.Start());
+        CHECK_TRUE(SelectOwnRow(s));
+        CHECK_TRUE(PostCommand(s.page, kCmdDebug));
+        Box box = WaitBox(s.k.Pid());
+        CHECK_TRUE(box.hwnd);
+        EXPECT_TRUE(HasText(box, "没有发现 Microsoft Visual Studio 调试程序"));
+        EXPECT_EQ(box.buttons.size(), 1u);
+        EXPECT_EQ(box.buttons.empty() ? 0 : box.buttons[0], IDOK);
+        EXPECT_STREQ(box.title, "Korvane");
+        std::string parameters, directory;
+        EXPECT_FALSE(msdev.Recorded(&parameters, &directory));
+        SendMessageA(box.hwnd, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntil([&] { return FindDialogs(s.k.Pid()).empty(); }, 3000));
+        EXPECT_TRUE(s.k.Exit());
+    }
+    DeleteRegKey(HKEY_LOCAL_MACHINE, "Software\\classes\\dswfile");
+    RemoveDirectoryA(folder.c_str());
+}
+
+// The sibling debugger: a "Directory" too long for the 80-byte path once "\quenbrix.exe" is
+// added counts as not installed (dialog 146); one that just fits but holds no program fails
+// silently.
+E2E_TEST(SiblingDebuggerDirectoryTooLongOrEmptyOfTheProgram)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    CHECK_TRUE(SelectOwnRow(s));
+    // 67 characters plus "\quenbrix.exe" is 80: no room for the terminating zero.
+    std::string tooLong = "C:\\" + std::string(64, 'q');
+    CHECK_TRUE(WriteRegValue(HKEY_LOCAL_MACHINE, kQuenbrixKey, "Directory", tooLong));
+    CHECK_TRUE(PostCommand(s.page, kCmdDebugQuenbrix));
+    HWND dlg = WaitDialog(s.k.Pid());
+    CHECK_TRUE(dlg);
+    EXPECT_STREQ(WindowText(dlg), "没有找到 Quenbrix 调试器");
+    SendMessageA(Item(dlg, IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FindDialogs(s.k.Pid()).empty(); }, 3000));
+
+    // One character less fits (79 and the zero): the start is tried, fails, and shows nothing.
+    CHECK_TRUE(WriteRegValue(HKEY_LOCAL_MACHINE, kQuenbrixKey, "Directory", tooLong.substr(0, 66)));
+    CHECK_TRUE(SelectOwnRow(s));
+    CHECK_TRUE(PostCommand(s.page, kCmdDebugQuenbrix));
+    Sleep(1500);
+    EXPECT_TRUE(Sync(s.page));
+    EXPECT_TRUE(FindDialogs(s.k.Pid()).empty());
+    EXPECT_TRUE(s.k.Running());
+    DeleteRegKey(HKEY_LOCAL_MACHINE, kQuenbrixKey);
+    EXPECT_TRUE(s.k.Exit());
+}
+
+// Dialog 146's web buttons hand their addresses to the shell's http handler (a stand-in here),
+// once per press, and leave the dialog open.
+E2E_TEST(Dialog146WebButtonsOpenTheirPagesOncePerPress)
+{
+    const char kHandlerKey[] = "Software\\Classes\\http\\shell\\open\\command";
+    std::string oldHandler;
+    bool hadHandler = ReadRegValue(HKEY_LOCAL_MACHINE, kHandlerKey, "", &oldHandler);
+    StandIn browser(OwnFolder(), "browser.exe");
+    CHECK_TRUE(browser.ok());
+    DeleteFileA((OwnFolder() + "\\browser.exe.txt").c_str());
+    CHECK_TRUE(WriteRegValue(HKEY_LOCAL_MACHINE, kHandlerKey, "", "\"" + browser.Path() + "\" \"%1\""));
+    CHECK_TRUE(DeleteRegKey(HKEY_LOCAL_MACHINE, kQuenbrixKey));
+
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    CHECK_TRUE(SelectOwnRow(s));
+    CHECK_TRUE(PostCommand(s.page, kCmdDebugQuenbrix));
+    HWND dlg = WaitDialog(s.k.Pid());
+    CHECK_TRUE(dlg);
+    SendMessageA(Item(dlg, 1005), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return BrowserRecord().size() == 1; }, 10000));
+    SendMessageA(Item(dlg, 1005), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return BrowserRecord().size() == 2; }, 10000));
+    SendMessageA(Item(dlg, 1006), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return BrowserRecord().size() == 3; }, 10000));
+    Sleep(500);
+    std::vector<std::string> opened = BrowserRecord();
+    CHECK_EQ(opened.size(), 3u);
+    for (const std::string& line : opened)
+        printf("    opened: %s\n", line.c_str());
+    EXPECT_TRUE(opened[0].find("http://www.marrowfen.example/") != std::string::npos);
+    EXPECT_STREQ(opened[0], opened[1]);
+    EXPECT_TRUE(opened[2].find("http://www.marrowfen.example/quenbrix/download.html") != std::string::npos);
+    EXPECT_TRUE(IsWindow(dlg) && IsVisible(dlg));
+    SendMessageA(Item(dlg, IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FindDialogs(s.k.Pid()).empty(); }, 3000));
+    EXPECT_TRUE(s.k.Exit());
+
+    if (hadHandler)
+        WriteRegValue(HKEY_LOCAL_MACHINE, kHandlerKey, "", oldHandler);
+    else
+        DeleteRegValue(HKEY_LOCAL_MACHINE, kHandlerKey, "");
+    DeleteFileA((OwnFolder() + "\\browser.exe.txt").c_str());
 }
