@@ -527,3 +527,42 @@ E2E_TEST(EndingAProcessThatCannotBeOpenedLeavesTheRow)
                           kTwoRefreshes));
     EXPECT_TRUE(s.k.Running());
 }
+
+// The popup's items chosen in the menu itself (by their access keys, as typed while the menu is
+// open): "设置优先级(&P)" then "高(&H)" raises the child, and "结束进程(&E)" ends it and takes its
+// row away at once.
+E2E_TEST(PopupItemsChosenInTheMenuReachThePage)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    int row = -1;
+    CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
+    CHECK_TRUE(SelectRow(s.list, row));
+
+    auto openMenu = [&]() -> HWND {
+        HWND menu = nullptr;
+        if (!RightClickRow(s.list, FindRow(s.list, child.Pid())))
+            return nullptr;
+        WaitUntil([&] { return (menu = FindPopupMenu(s.k.Pid())) != nullptr; }, 3000);
+        return menu;
+    };
+    HWND menu = openMenu();
+    CHECK_TRUE(menu);
+    PostMessageA(menu, WM_CHAR, 'p', 1);
+    Sleep(300);
+    PostMessageA(menu, WM_CHAR, 'h', 1);
+    EXPECT_TRUE(WaitUntil([&] { return FindPopupMenu(s.k.Pid()) == nullptr; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return GetPriorityClass(child.Process()) == HIGH_PRIORITY_CLASS; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return ListCell(s.list, FindRow(s.list, child.Pid()), 2) == "高"; }, kTwoRefreshes));
+
+    CHECK_TRUE(SelectRow(s.list, FindRow(s.list, child.Pid())));
+    menu = openMenu();
+    CHECK_TRUE(menu);
+    PostMessageA(menu, WM_CHAR, 'e', 1);
+    EXPECT_TRUE(child.Ended(5000));
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(s.list, child.Pid()) < 0; }, 500));
+    EXPECT_TRUE(FindDialogs(s.k.Pid()).empty());
+    EXPECT_TRUE(s.k.Running());
+}
