@@ -566,3 +566,75 @@ E2E_TEST(PopupItemsChosenInTheMenuReachThePage)
     EXPECT_TRUE(FindDialogs(s.k.Pid()).empty());
     EXPECT_TRUE(s.k.Running());
 }
+
+namespace {
+
+// Process numbers in the order of a tool-help snapshot taken now.
+std::vector<DWORD> SnapshotOrder()
+{
+    std::vector<DWORD> ids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32First(snap, &pe); ok; ok = Process32Next(snap, &pe))
+        ids.push_back(pe.th32ProcessID);
+    CloseHandle(snap);
+    return ids;
+}
+
+}  // namespace
+
+// Right after start: the rows follow the system's snapshot order, and the worker's one pass has
+// filled the heap column of every row long before the timer could have visited each in turn.
+// Afterwards the page keeps refreshing every second even with the update speed paused, and a
+// speed change leaves the rows in place.
+E2E_TEST(StartOrderHeapPassAndRefreshWhilePaused)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    std::vector<std::string> rows = ListColumn(s.list, 1);
+    std::vector<DWORD> order = SnapshotOrder();
+    // The processes listed and still in the snapshot appear in the snapshot's order.
+    std::vector<std::string> expected;
+    for (DWORD id : order) {
+        for (const std::string& r : rows) {
+            if (r == Number(id))
+                expected.push_back(r);
+        }
+    }
+    std::vector<std::string> listed;
+    for (const std::string& r : rows) {
+        for (const std::string& e : expected) {
+            if (r == e)
+                listed.push_back(r);
+        }
+    }
+    EXPECT_TRUE(expected.size() >= 3u);
+    EXPECT_TRUE(listed == expected);
+
+    int count = ListCount(s.list);
+    printf("    %d rows\n", count);
+    EXPECT_TRUE(count >= 3);
+    // One row per timer refresh would take `count` seconds; the worker does them at once.
+    EXPECT_TRUE(WaitUntil([&] {
+        std::vector<std::string> heaps = ListColumn(s.list, 3);
+        for (const std::string& h : heaps) {
+            if (h != "0 K")
+                return false;
+        }
+        return !heaps.empty();
+    }, 1500));
+
+    CHECK_TRUE(SendCommand(s.main, kCmdSpeedPause));
+    Child child;
+    CHECK_TRUE(child.Start());
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(s.list, child.Pid()) >= 0; }, kTwoRefreshes));
+    TerminateProcess(child.Process(), 0);
+    CHECK_TRUE(child.Ended(5000));
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(s.list, child.Pid()) < 0; }, kTwoRefreshes));
+    CHECK_TRUE(SendCommand(s.main, kCmdSpeedNormal));
+    EXPECT_TRUE(FindRow(s.list, s.k.Pid()) >= 0);
+    EXPECT_TRUE(s.k.Exit());
+}
