@@ -638,3 +638,23 @@ E2E_TEST(StartOrderHeapPassAndRefreshWhilePaused)
     EXPECT_TRUE(FindRow(s.list, s.k.Pid()) >= 0);
     EXPECT_TRUE(s.k.Exit());
 }
+
+// The selected process ends on its own: its row goes at the next refresh and the button, with
+// nothing selected any more, is disabled again.
+E2E_TEST(SelectedProcessThatEndsTakesTheButtonWithIt)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    int row = -1;
+    CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, child.Pid())) >= 0; }, kTwoRefreshes));
+    CHECK_TRUE(SelectRow(s.list, row));
+    HWND button = Item(s.page, kEndProcessId);
+    CHECK_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != FALSE; }, 1000));
+    TerminateProcess(child.Process(), 0);
+    CHECK_TRUE(child.Ended(5000));
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(s.list, child.Pid()) < 0; }, kTwoRefreshes));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(button); }, 500));
+    EXPECT_TRUE(s.k.Running());
+}
