@@ -497,3 +497,29 @@ E2E_TEST(NewTaskBrowseIsOwnedAndWantsAnExistingFile)
     EXPECT_TRUE(CloseDialog(hDlg));
     EXPECT_TRUE(k.Exit());
 }
+
+// OK on an empty field: whatever the shell answers, nothing enters the history and the program
+// stays up.
+E2E_TEST(NewTaskEmptyCommandIsNeverRecorded)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    ClearHistory();
+    HWND hDlg = OpenNewTask(hMain);
+    CHECK_TRUE(hDlg);
+    EXPECT_STREQ(ItemText(hDlg, 1018), "");
+    PostCommand(hDlg, IDOK);
+    HWND hBox = nullptr;
+    WaitUntil([&] { return !IsWindow(hDlg) || (hBox = WaitOtherDialog(k.Pid(), hDlg)) != nullptr; }, 3000);
+    printf("    empty command: %s\n", IsWindow(hDlg) ? (hBox ? "message box" : "dialog open") : "dialog closed");
+    if (hBox) {
+        PostCommand(hBox, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hBox); }, 3000));
+        EXPECT_TRUE(CloseDialog(hDlg));
+    }
+    EXPECT_FALSE(HasHistoryEntry(0));
+    EXPECT_TRUE(k.Running());
+    EXPECT_TRUE(k.Exit());
+}
