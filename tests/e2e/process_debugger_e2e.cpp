@@ -4,6 +4,7 @@
 // program that only record how they were started.
 #include "dialog_template.h"
 #include "process_tab.h"
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 
@@ -42,7 +43,11 @@ int RecordIfStartedAsDebugger()
     GetCurrentDirectoryA(sizeof cwd, cwd);
     std::string record = OwnFolder() + "\\" + name + ".txt";
     if (FILE* f = fopen(record.c_str(), "w")) {
-        fprintf(f, "%s\n%s\n", GetCommandLineA(), cwd);
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        GetStartupInfoA(&si);
+        int show = (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : -1;
+        fprintf(f, "%s\n%s\n%d\n", GetCommandLineA(), cwd, show);
         fclose(f);
     }
     ExitProcess(0);
@@ -112,6 +117,20 @@ public:
         return true;
     }
 
+    // The show state the stand-in was started with (-1 when none was given, -2 before it ran).
+    int ShowState() const
+    {
+        FILE* f = fopen(m_record.c_str(), "r");
+        if (!f)
+            return -2;
+        char line[1024] = {};
+        int show = -2;
+        for (int i = 0; i < 3 && fgets(line, sizeof line, f); ++i)
+            show = i == 2 ? atoi(line) : show;
+        fclose(f);
+        return show;
+    }
+
 private:
     std::string m_path;
     std::string m_record;
@@ -152,6 +171,7 @@ E2E_TEST(SiblingDebuggerGetsTheNegatedNumberAndRunsInItsFolder)
     std::string parameters, directory;
     EXPECT_TRUE(WaitUntil([&] { return quenbrix.Recorded(&parameters, &directory); }, 10000));
     EXPECT_STREQ(parameters, "p" + Number(0u - GetCurrentProcessId()));
+    EXPECT_EQ(quenbrix.ShowState(), SW_SHOWNORMAL);
     EXPECT_EQ(_stricmp(directory.c_str(), folder.c_str()), 0);
     EXPECT_TRUE(FindDialogs(s.k.Pid()).empty());
     DeleteRegKey(HKEY_LOCAL_MACHINE, kQuenbrixKey);
@@ -237,6 +257,7 @@ E2E_TEST(StudioDebuggerGetsDashPAndTheNumber)
     std::string parameters, directory;
     EXPECT_TRUE(WaitUntil([&] { return msdev.Recorded(&parameters, &directory); }, 10000));
     EXPECT_STREQ(parameters, "-p " + Number(GetCurrentProcessId()));
+    EXPECT_EQ(msdev.ShowState(), SW_SHOWNORMAL);
     EXPECT_TRUE(FindDialogs(s.k.Pid()).empty());
     DeleteRegKey(HKEY_LOCAL_MACHINE, "Software\\classes\\dswfile");
     RemoveDirectoryA(folder.c_str());
