@@ -2,6 +2,9 @@
 // gives message 105 with the stop icon, keeps the dialog open and writes nothing.
 #include "apps_e2e_util.h"
 #include "dialog_template.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 using namespace apps_e2e;
 
@@ -171,6 +174,27 @@ E2E_TEST(NewTaskTemplateHasItsLayout)
 namespace {
 
 const char kProgramTitle[] = "Korvane test window";
+
+// Started as "started by korvane.exe" (a copy of this program in a folder with spaces), this
+// program writes its command line and the show state it was given next to itself, and ends.
+int RecordIfStartedAsCommand()
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    const char* name = strrchr(self, '\\');
+    if (!name || _stricmp(name + 1, "started by korvane.exe") != 0)
+        return 0;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    GetStartupInfoA(&si);
+    std::string record = std::string(self) + ".txt";
+    if (FILE* f = fopen(record.c_str(), "w")) {
+        fprintf(f, "%s\n%d\n", GetCommandLineA(), (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : -1);
+        fclose(f);
+    }
+    ExitProcess(0);
+}
+const int g_recorder = RecordIfStartedAsCommand();
 
 std::string HistoryEntry(int i)
 {
@@ -522,4 +546,55 @@ E2E_TEST(NewTaskEmptyCommandIsNeverRecorded)
     EXPECT_FALSE(HasHistoryEntry(0));
     EXPECT_TRUE(k.Running());
     EXPECT_TRUE(k.Exit());
+}
+
+// A program whose path holds spaces starts from the text typed without quotes (the whole text is
+// the file name), with no arguments and the plain show command, and is recorded as typed.
+E2E_TEST(NewTaskPathWithSpacesIsOneFileName)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    const std::string folder = KorvaneDir() + "\\new task folder";
+    const std::string program = folder + "\\started by korvane.exe";
+    const std::string record = program + ".txt";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    DeleteFileA(record.c_str());
+    CHECK_TRUE(CopyFileA(self, program.c_str(), FALSE));
+
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    ClearHistory();
+    EXPECT_TRUE(RunCommand(hMain, program));
+    std::string line, show;
+    EXPECT_TRUE(WaitUntil([&] {
+        FILE* f = fopen(record.c_str(), "r");
+        if (!f)
+            return false;
+        char a[1024] = {}, b[32] = {};
+        bool ok = fgets(a, sizeof a, f) && fgets(b, sizeof b, f);
+        fclose(f);
+        line = a;
+        show = b;
+        return ok;
+    }, 10000));
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    printf("    started as: %s\n", line.c_str());
+    // The program's own name, quoted or not, and nothing after it.
+    std::string rest = line;
+    if (!rest.empty() && rest[0] == '"')
+        rest = rest.substr(rest.find('"', 1) + 1);
+    else
+        rest = rest.size() >= program.size() ? rest.substr(program.size()) : rest;
+    EXPECT_EQ(rest.find_first_not_of(' '), std::string::npos);
+    EXPECT_EQ(atoi(show.c_str()), SW_SHOW);
+    EXPECT_STREQ(HistoryEntry(0), program);
+    EXPECT_FALSE(HasHistoryEntry(1));
+    EXPECT_TRUE(k.Exit());
+    ClearHistory();
+    DeleteFileA(record.c_str());
+    DeleteFileA(program.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
