@@ -4,6 +4,7 @@
 #include "dialog_template.h"
 #include "process_tab.h"
 #include <tlhelp32.h>
+#include <algorithm>
 #include <stdio.h>
 #include <string>
 
@@ -625,7 +626,7 @@ E2E_TEST(StartOrderHeapPassAndRefreshWhilePaused)
                 return false;
         }
         return !heaps.empty();
-    }, 1500));
+    }, std::max(3000, count * 1000 / 2)));
 
     CHECK_TRUE(SendCommand(s.main, kCmdSpeedPause));
     Child child;
