@@ -485,13 +485,30 @@ E2E_TEST(LongPasswordsKeepTheirTailAndUnlockOnlyWhole)
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
 
+    // Chinese characters in the first ten positions: read back as typed, they unlock; another
+    // character of the same length does not.
+    const std::string chinese = "锁定密码ab12";
+    dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, longPw, chinese, chinese);
+    PostClick(dlg, IDOK);
+    CHECK_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password").size(), chinese.size());
+    lock = Lock(k);
+    CHECK_TRUE(lock);
+    EXPECT_TRUE(RejectedWith111(k, lock, "锁定密钥ab12"));
+    EXPECT_TRUE(RejectedWith111(k, lock, "锁定密码"));
+    EnterPassword(lock, chinese);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+
     // The longest password the edits take, 79 bytes, is stored whole and unlocks.
     std::string longest;
     for (int i = 0; i < 79; ++i)
         longest += static_cast<char>('!' + (i * 7) % 90);
     dlg = OpenChangePassword(k);
     CHECK_TRUE(dlg);
-    FillPasswords(dlg, longPw, longest, longest);
+    FillPasswords(dlg, chinese, longest, longest);
     PostClick(dlg, IDOK);
     CHECK_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password").size(), 79u);
@@ -573,6 +590,74 @@ E2E_TEST(TrayLocksTheHiddenWindowAndTheUnlockShowsIt)
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
     EXPECT_EQ(CountCovers(k.Pid()), 0);
     EXPECT_TRUE(WaitUntil([&] { return !ScreenSaverRunning(w); }));
+    EXPECT_TRUE(k.Exit());
+    ResetKorvaneRegistry();
+}
+
+namespace {
+
+// Types lower-case letters and digits one key at a time.
+void TypeText(const char* text)
+{
+    for (const char* p = text; *p; ++p) {
+        BYTE vk = static_cast<BYTE>(*p >= 'a' && *p <= 'z' ? *p - 'a' + 'A' : *p);
+        PressKeys({vk});
+    }
+}
+
+HWND FocusOf(HWND w)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+}  // namespace
+
+E2E_TEST(LockDialogAnswersTheKeyboard)
+{
+    // A user at the keyboard: the lock dialog has the keyboard with the caret in the password
+    // edit; Escape does nothing, Enter presses OK, and Enter also closes message 111.
+    const char kTyped[] = "kvlock42";
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, "", kTyped, kTyped);
+    PostClick(dlg, IDOK);
+    CHECK_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+
+    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
+    HWND lock = nullptr;
+    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    CHECK_TRUE(lock);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == lock; }, 5000));
+    CHECK_TRUE(WaitUntil([&] { return FocusOf(lock) == Item(lock, 1021); }, 5000));
+
+    PressKeys({VK_ESCAPE});
+    Sleep(300);
+    EXPECT_TRUE(StillLocked(k, lock));
+
+    TypeText("kvlock4");
+    PressKeys({VK_RETURN});
+    HWND box = WaitMessageBox(k.Pid(), kWrongPassword);
+    CHECK_TRUE(box);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == box; }, 5000));
+    PressKeys({VK_RETURN});
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(StillLocked(k, lock));
+    EXPECT_STREQ(ItemText(lock, 1021), "kvlock4");
+
+    // The keyboard is back in the edit: one more digit makes the password.
+    CHECK_TRUE(WaitUntil([&] { return FocusOf(lock) == Item(lock, 1021); }, 5000));
+    PressKeys({VK_END});
+    TypeText("2");
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(lock, 1021) == kTyped; }, 3000));
+    PressKeys({VK_RETURN});
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
     EXPECT_TRUE(k.Exit());
     ResetKorvaneRegistry();
 }
