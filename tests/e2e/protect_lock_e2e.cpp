@@ -176,6 +176,10 @@ E2E_TEST(PasswordIsSetInItsDialog)
     PostClick(dlg, IDOK);
     HWND box = WaitMessageBox(k.Pid(), kPasswordMismatch);
     CHECK_TRUE(box);
+    // The change-password dialog belongs to the main window; its message box to the dialog.
+    EXPECT_EQ(GetWindow(dlg, GW_OWNER), k.Window());
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+    EXPECT_STREQ(WindowText(box), "Korvane");
     EXPECT_TRUE(DismissMessageBox(box));
     EXPECT_TRUE(IsWindow(dlg) && IsVisible(dlg));
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"));
@@ -415,6 +419,9 @@ E2E_TEST(PasswordChangedFromTheLockDialogUnlocksAtOnce)
     HWND box = WaitMessageBox(k.Pid(), kWrongPassword);
     CHECK_TRUE(box);
     EXPECT_TRUE(IsAbove(box, FindCover(k.Pid())));
+    // Modal to the dialog it answers.
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+    EXPECT_FALSE(IsWindowEnabled(dlg));
     EXPECT_TRUE(DismissMessageBox(box));
     FillPasswords(dlg, kPassword, "fresh-1", "fresh-1");
     PostClick(dlg, IDOK);
