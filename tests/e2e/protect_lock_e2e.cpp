@@ -668,3 +668,36 @@ E2E_TEST(LockDialogAnswersTheKeyboard)
     EXPECT_TRUE(k.Exit());
     ResetKorvaneRegistry();
 }
+
+E2E_TEST(LockOverAnOpenDialogLeavesThatDialogModal)
+{
+    // Ctrl+Alt+L reaches the main window while one of its dialogs runs: the lock goes over it,
+    // and after the unlock that dialog still holds the main window disabled until it is closed.
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    CHECK_FALSE(IsWindowEnabled(w));
+
+    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
+    HWND lock = nullptr;
+    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    CHECK_TRUE(lock);
+    HWND cover = FindCover(k.Pid());
+    CHECK_TRUE(cover);
+    EXPECT_TRUE(IsAbove(lock, cover));
+    EXPECT_TRUE(IsAbove(cover, dlg));
+    EnterPassword(lock, "");
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_TRUE(Sync(w));
+    EXPECT_TRUE(IsWindow(dlg) && IsVisible(dlg));
+    EXPECT_FALSE(IsWindowEnabled(w));
+
+    PostClick(dlg, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(w) != FALSE; }, 3000));
+    EXPECT_TRUE(k.Exit());
+}
