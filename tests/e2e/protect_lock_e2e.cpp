@@ -197,12 +197,17 @@ E2E_TEST(PasswordIsSetInItsDialog)
     // Changing it again needs the current password.
     dlg = OpenChangePassword(k);
     CHECK_TRUE(dlg);
-    FillPasswords(dlg, "Kv-lock", "other", "other");
+    // A wrong old password is reported before a mismatch, and the typed texts stay.
+    FillPasswords(dlg, "Kv-lock", "other", "other2");
     PostClick(dlg, IDOK);
     box = WaitMessageBox(k.Pid(), kWrongPassword);
     CHECK_TRUE(box);
+    EXPECT_TRUE(FindMessageBox(k.Pid(), kPasswordMismatch) == nullptr);
     EXPECT_TRUE(DismissMessageBox(box));
     EXPECT_TRUE(IsWindow(dlg));
+    EXPECT_STREQ(ItemText(dlg, 1022), "Kv-lock");
+    EXPECT_STREQ(ItemText(dlg, 1023), "other");
+    EXPECT_STREQ(ItemText(dlg, 1024), "other2");
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"), stored);
     // Cancel and the close box end the dialog and store nothing, even with every field right.
     FillPasswords(dlg, kPassword, "other", "other");
@@ -407,6 +412,7 @@ E2E_TEST(PasswordChangedFromTheLockDialogUnlocksAtOnce)
     CHECK_TRUE(w);
     HWND lock = Lock(k);
     CHECK_TRUE(lock);
+    SetItemText(lock, 1021, "typed");
     PostClick(lock, 1005);
     HWND dlg = nullptr;
     WaitUntil([&] { return (dlg = FindDialogTitled(k.Pid(), kChangePasswordTitle)) != nullptr; });
@@ -427,6 +433,8 @@ E2E_TEST(PasswordChangedFromTheLockDialogUnlocksAtOnce)
     PostClick(dlg, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     EXPECT_TRUE(StillLocked(k, lock));
+    // The lock dialog stays as it was, its typed text included.
+    EXPECT_STREQ(ItemText(lock, 1021), "typed");
 
     EXPECT_TRUE(RejectedWith111(k, lock, kPassword));
     EnterPassword(lock, "fresh-1");

@@ -240,6 +240,8 @@ E2E_TEST(TakeoverFromTheTrayAndTheHotKeyShowsTheHiddenWindowAboveTheCover)
     HWND cover = FindCover(k.Pid());
     CHECK_TRUE(cover);
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(w, cover); }, 3000));
+    // The user can go on at the keyboard in the main window.
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; }, 3000));
     EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
     EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(REALTIME_PRIORITY_CLASS));
 
