@@ -1,6 +1,8 @@
 // The computer lock and the unlock password, driven from outside as a user would: the password
 // set in its dialog, the lock's cover and dialog, the ways it must not be left, and the unlock.
+#include "dialog_template.h"
 #include "protect_e2e_helpers.h"
+#include <algorithm>
 #include <stdio.h>
 #include <string.h>
 
@@ -59,20 +61,6 @@ private:
     HWND m_hwnd = nullptr;
 };
 
-// SPI_GETSCREENSAVERRUNNING asked inside the program (Wine caches system parameters per process).
-bool ScreenSaverRunning(HWND w)
-{
-    RemoteMemory mem(w, sizeof(BOOL));
-    BOOL running = FALSE;
-    DWORD ok = 0;
-    if (!mem.ok() || !mem.Write(&running, sizeof running) ||
-        !RemoteCall(w, "user32.dll", "SystemParametersInfoA",
-                    {114, 0, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(mem.ptr())), 0}, &ok) ||
-        !ok || !mem.Read(&running, sizeof running))
-        return false;
-    return running != FALSE;
-}
-
 // The tray icon's notification (WM_TRAYNOTIFY, icon 128) of a double click, to a page.
 BOOL CALLBACK PostTrayDoubleClick(HWND h, LPARAM)
 {
@@ -130,6 +118,22 @@ void EnterPassword(HWND lock, const std::string& entry)
     PostClick(lock, IDOK);
 }
 
+// Ids of the visible buttons of a dialog or message box.
+std::vector<int> VisibleButtons(HWND dlg)
+{
+    std::vector<int> ids;
+    for (HWND h = GetWindow(dlg, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (IsWindowVisible(h) && ClassName(h) == "Button")
+            ids.push_back(GetDlgCtrlID(h));
+    return ids;
+}
+
+bool HasStatic(HWND dlg, const char* text)
+{
+    std::vector<std::string> texts = StaticTexts(dlg);
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
 // A wrong entry: message 111 appears, is dismissed, and the lock stays.
 bool RejectedWith111(Korvane& k, HWND lock, const std::string& entry)
 {
@@ -137,6 +141,11 @@ bool RejectedWith111(Korvane& k, HWND lock, const std::string& entry)
     HWND box = WaitMessageBox(k.Pid(), kWrongPassword);
     if (!EXPECT_TRUE(box != nullptr))
         return false;
+    // A plain message box of the program's own, over the lock dialog and so over the cover.
+    EXPECT_STREQ(WindowText(box), "Korvane");
+    EXPECT_EQ(GetWindow(box, GW_OWNER), lock);
+    EXPECT_STREQ(Joined(VisibleButtons(box)), "1");  // OK alone
+    EXPECT_TRUE(IsAbove(box, lock));
     EXPECT_TRUE(DismissMessageBox(box));
     // The typed text stays in place.
     return EXPECT_TRUE(IsWindow(lock) && IsVisible(lock)) &&
@@ -167,6 +176,10 @@ E2E_TEST(PasswordIsSetInItsDialog)
     PostClick(dlg, IDOK);
     HWND box = WaitMessageBox(k.Pid(), kPasswordMismatch);
     CHECK_TRUE(box);
+    // The change-password dialog belongs to the main window; its message box to the dialog.
+    EXPECT_EQ(GetWindow(dlg, GW_OWNER), k.Window());
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+    EXPECT_STREQ(WindowText(box), "Korvane");
     EXPECT_TRUE(DismissMessageBox(box));
     EXPECT_TRUE(IsWindow(dlg) && IsVisible(dlg));
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"));
@@ -174,23 +187,100 @@ E2E_TEST(PasswordIsSetInItsDialog)
     FillPasswords(dlg, "", kPassword, kPassword);
     PostClick(dlg, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
-    std::string stored = RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password");
+    std::string stored;
+    DWORD type = 0;
+    EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Password", &stored, &type));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(stored.size(), strlen(kPassword));
     EXPECT_NE(stored, std::string(kPassword));  // not stored as typed
 
     // Changing it again needs the current password.
     dlg = OpenChangePassword(k);
     CHECK_TRUE(dlg);
-    FillPasswords(dlg, "Kv-lock", "other", "other");
+    // A wrong old password is reported before a mismatch, and the typed texts stay.
+    FillPasswords(dlg, "Kv-lock", "other", "other2");
     PostClick(dlg, IDOK);
     box = WaitMessageBox(k.Pid(), kWrongPassword);
     CHECK_TRUE(box);
+    EXPECT_TRUE(FindMessageBox(k.Pid(), kPasswordMismatch) == nullptr);
     EXPECT_TRUE(DismissMessageBox(box));
     EXPECT_TRUE(IsWindow(dlg));
+    EXPECT_STREQ(ItemText(dlg, 1022), "Kv-lock");
+    EXPECT_STREQ(ItemText(dlg, 1023), "other");
+    EXPECT_STREQ(ItemText(dlg, 1024), "other2");
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"), stored);
+    // Cancel and the close box end the dialog and store nothing, even with every field right.
+    FillPasswords(dlg, kPassword, "other", "other");
     PostClick(dlg, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"), stored);
+    dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, kPassword, "other", "other");
+    PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"), stored);
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
     EXPECT_TRUE(k.Exit());
+}
+
+E2E_TEST(ProtectionDialogsFollowTheirTemplates)
+{
+    // The cover: an empty child-style template used only as a plain window.
+    DialogTemplate cover = LoadDialogTemplate(144);
+    CHECK_TRUE(cover.ok);
+    EXPECT_TRUE(cover.style & WS_CHILD);
+    EXPECT_EQ(cover.cx, 129);
+    EXPECT_EQ(cover.cy, 77);
+    EXPECT_STREQ(cover.font, "Microsoft Sans Serif");
+    EXPECT_EQ(cover.pointSize, 9);
+    EXPECT_EQ(cover.controls.size(), 0u);
+
+    // The lock dialog: a caption without a system menu; a disabled user-name edit, a
+    // password-style edit, a disabled cancel button.
+    DialogTemplate lock = LoadDialogTemplate(145);
+    CHECK_TRUE(lock.ok);
+    EXPECT_STREQ(lock.caption, "电脑已锁定");
+    EXPECT_TRUE(lock.style & WS_CAPTION);
+    EXPECT_FALSE(lock.style & WS_SYSMENU);
+    auto find = [](const DialogTemplate& t, int id) -> const TemplateControl* {
+        for (const TemplateControl& c : t.controls)
+            if (c.id == id)
+                return &c;
+        return nullptr;
+    };
+    const TemplateControl* user = find(lock, 1020);
+    const TemplateControl* password = find(lock, 1021);
+    const TemplateControl* change = find(lock, 1005);
+    const TemplateControl* ok = find(lock, IDOK);
+    const TemplateControl* cancel = find(lock, IDCANCEL);
+    CHECK_TRUE(user && password && change && ok && cancel);
+    EXPECT_TRUE(user->style & WS_DISABLED);
+    EXPECT_TRUE(password->style & ES_PASSWORD);
+    EXPECT_STREQ(change->text, "修改密码");
+    EXPECT_STREQ(ok->text, "确定");
+    EXPECT_EQ(ok->style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    EXPECT_STREQ(cancel->text, "取消");
+    EXPECT_TRUE(cancel->style & WS_DISABLED);
+    EXPECT_TRUE(lock.FindText("用户名：") && lock.FindText("密  码："));
+
+    // The change-password dialog: three password-style edits with their labels, OK the default.
+    DialogTemplate change147 = LoadDialogTemplate(147);
+    CHECK_TRUE(change147.ok);
+    EXPECT_STREQ(change147.caption, "Dialog");
+    for (int id : {1022, 1023, 1024}) {
+        const TemplateControl* edit = find(change147, id);
+        CHECK_TRUE(edit);
+        EXPECT_TRUE(edit->style & ES_PASSWORD);
+    }
+    EXPECT_TRUE(change147.FindText("旧密码:") && change147.FindText("新密码:") && change147.FindText("密码确认:"));
+    const TemplateControl* ok147 = find(change147, IDOK);
+    const TemplateControl* cancel147 = find(change147, IDCANCEL);
+    CHECK_TRUE(ok147 && cancel147);
+    EXPECT_STREQ(ok147->text, "确定");
+    EXPECT_EQ(ok147->style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    EXPECT_STREQ(cancel147->text, "取消");
+    EXPECT_FALSE(cancel147->style & WS_DISABLED);
 }
 
 E2E_TEST(LockCoversTheScreenAndOnlyThePasswordEndsIt)
@@ -226,8 +316,22 @@ E2E_TEST(LockCoversTheScreenAndOnlyThePasswordEndsIt)
     DWORD size = sizeof user;
     GetUserNameA(user, &size);
     EXPECT_STREQ(ItemText(lock, 1020), user);
+    EXPECT_FALSE(IsWindowEnabled(Item(lock, 1020)));
     EXPECT_FALSE(IsWindowEnabled(Item(lock, IDCANCEL)));
     EXPECT_FALSE(GetWindowLongA(lock, GWL_STYLE) & WS_SYSMENU);
+    // Its texts, the password-style edit, and OK as the default button.
+    EXPECT_TRUE(HasStatic(lock, "电脑正在使用中，且已被 Korvane 锁定。要解除锁定，请输入密码。"));
+    EXPECT_TRUE(HasStatic(lock, "用户名："));
+    EXPECT_TRUE(HasStatic(lock, "密  码："));
+    EXPECT_TRUE(GetWindowLongA(Item(lock, 1021), GWL_STYLE) & ES_PASSWORD);
+    EXPECT_STREQ(ItemText(lock, 1021), "");
+    EXPECT_STREQ(ItemText(lock, 1005), "修改密码");
+    EXPECT_STREQ(ItemText(lock, IDOK), "确定");
+    EXPECT_STREQ(ItemText(lock, IDCANCEL), "取消");
+    EXPECT_TRUE(IsWindowEnabled(Item(lock, IDOK)) && IsWindowEnabled(Item(lock, 1005)));
+    DWORD_PTR defId = 0;
+    SendMessageTimeoutA(lock, DM_GETDEFID, 0, 0, SMTO_NORMAL, 2000, &defId);
+    EXPECT_EQ(static_cast<int>(defId), MAKELONG(IDOK, DC_HASDEFID));
 
     // Escape, a close request and the cancel command leave it locked.
     PostMessageA(Item(lock, 1021), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -308,6 +412,7 @@ E2E_TEST(PasswordChangedFromTheLockDialogUnlocksAtOnce)
     CHECK_TRUE(w);
     HWND lock = Lock(k);
     CHECK_TRUE(lock);
+    SetItemText(lock, 1021, "typed");
     PostClick(lock, 1005);
     HWND dlg = nullptr;
     WaitUntil([&] { return (dlg = FindDialogTitled(k.Pid(), kChangePasswordTitle)) != nullptr; });
@@ -320,11 +425,16 @@ E2E_TEST(PasswordChangedFromTheLockDialogUnlocksAtOnce)
     HWND box = WaitMessageBox(k.Pid(), kWrongPassword);
     CHECK_TRUE(box);
     EXPECT_TRUE(IsAbove(box, FindCover(k.Pid())));
+    // Modal to the dialog it answers.
+    EXPECT_EQ(GetWindow(box, GW_OWNER), dlg);
+    EXPECT_FALSE(IsWindowEnabled(dlg));
     EXPECT_TRUE(DismissMessageBox(box));
     FillPasswords(dlg, kPassword, "fresh-1", "fresh-1");
     PostClick(dlg, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     EXPECT_TRUE(StillLocked(k, lock));
+    // The lock dialog stays as it was, its typed text included.
+    EXPECT_STREQ(ItemText(lock, 1021), "typed");
 
     EXPECT_TRUE(RejectedWith111(k, lock, kPassword));
     EnterPassword(lock, "fresh-1");
@@ -343,6 +453,8 @@ E2E_TEST(EmptyNewPasswordRemovesIt)
     FillPasswords(dlg, kPassword, "", "");
     PostClick(dlg, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    // Stored as an empty text, not deleted.
+    EXPECT_TRUE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"));
     EXPECT_STREQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"), "");
 
     // Locked from a hidden window: with no password any entry unlocks, and the window is shown after.
@@ -359,4 +471,241 @@ E2E_TEST(EmptyNewPasswordRemovesIt)
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
     EXPECT_TRUE(k.Exit());
     ResetKorvaneRegistry();
+}
+
+E2E_TEST(LongPasswordsKeepTheirTailAndUnlockOnlyWhole)
+{
+    // Eleven characters and more: the characters after the tenth are stored as typed.
+    const std::string longPw = "abcdefghijKLMNOP-17";
+    Korvane k;
+    ResetKorvaneRegistry();
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, "", longPw, longPw);
+    PostClick(dlg, IDOK);
+    CHECK_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    std::string stored = RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password");
+    CHECK_EQ(stored.size(), longPw.size());
+    EXPECT_STREQ(stored.substr(10), longPw.substr(10));
+    EXPECT_NE(stored.substr(0, 10), longPw.substr(0, 10));
+
+    HWND lock = Lock(k);
+    CHECK_TRUE(lock);
+    EXPECT_TRUE(RejectedWith111(k, lock, longPw.substr(0, 10)));
+    EXPECT_TRUE(RejectedWith111(k, lock, longPw.substr(0, longPw.size() - 1)));
+    EXPECT_TRUE(RejectedWith111(k, lock, longPw.substr(0, 10) + "klmnop-17"));
+    EnterPassword(lock, longPw);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+
+    // Chinese characters in the first ten positions: read back as typed, they unlock; another
+    // character of the same length does not.
+    const std::string chinese = "锁定密码ab12";
+    dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, longPw, chinese, chinese);
+    PostClick(dlg, IDOK);
+    CHECK_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password").size(), chinese.size());
+    lock = Lock(k);
+    CHECK_TRUE(lock);
+    EXPECT_TRUE(RejectedWith111(k, lock, "锁定密钥ab12"));
+    EXPECT_TRUE(RejectedWith111(k, lock, "锁定密码"));
+    EnterPassword(lock, chinese);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+
+    // The longest password the edits take, 79 bytes, is stored whole and unlocks.
+    std::string longest;
+    for (int i = 0; i < 79; ++i)
+        longest += static_cast<char>('!' + (i * 7) % 90);
+    dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, chinese, longest, longest);
+    PostClick(dlg, IDOK);
+    CHECK_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Password").size(), 79u);
+    lock = Lock(k);
+    CHECK_TRUE(lock);
+    EXPECT_TRUE(RejectedWith111(k, lock, longest.substr(0, 78)));
+    EnterPassword(lock, longest);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_TRUE(k.Exit());
+    ResetKorvaneRegistry();
+}
+
+E2E_TEST(WithNoPasswordStoredAnyEntryUnlocksAndTheTaskbarComesBack)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"));
+    // A taskbar that was already hidden (auto-hidden) before the lock.
+    FakeTaskbar taskbar;
+    ShowWindow(taskbar.Window(), SW_HIDE);
+    CHECK_FALSE(IsVisible(taskbar.Window()));
+
+    // The hot key Ctrl+Alt+L locks.
+    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
+    HWND lock = nullptr;
+    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    CHECK_TRUE(lock);
+    EXPECT_TRUE(FindCover(k.Pid()) != nullptr);
+    EXPECT_FALSE(IsVisible(w));
+    EnterPassword(lock, "anything at all");
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(taskbar.Window()); }, 3000));
+    EXPECT_EQ(CountCovers(k.Pid()), 0);
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+
+    // Without a password any old-password entry is accepted when setting one.
+    HWND dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, "whatever", "fresh-2", "fresh-2");
+    PostClick(dlg, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_TRUE(FindMessageBox(k.Pid(), kWrongPassword) == nullptr);
+    EXPECT_TRUE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"));
+    EXPECT_TRUE(k.Exit());
+    ResetKorvaneRegistry();
+}
+
+E2E_TEST(TrayLocksTheHiddenWindowAndTheUnlockShowsIt)
+{
+    Korvane k;
+    HWND w = StartWithPassword(k);
+    CHECK_TRUE(w);
+    HWND page = TrayPage(w);
+    CHECK_TRUE(page);
+    PostSysCommand(w, SC_CLOSE);  // into the tray
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(w); }));
+
+    // The tray menu names the three super tasks as the main menu's commands.
+    HWND menu = OpenTrayMenu(page);
+    CHECK_TRUE(menu);
+    EXPECT_STREQ(Joined(OpenMenuItems(w, menu)),
+                 "32805 还原(&T)\tCtrl-T|0 |32793 锁住电脑(&L)\tCtrl-Alt-L|32794 快速接管(&I)\tCtrl-Alt-Ins|"
+                 "32795 快速关机(&S)|0 |57665 退出(&X)");
+    // "锁住电脑(&L)": the page hands the command on to the main window, which locks.
+    CHECK_TRUE(ChooseTrayItem(page, menu, 'l'));
+    HWND lock = nullptr;
+    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    CHECK_TRUE(lock);
+    EXPECT_TRUE(StillLocked(k, lock));
+    EXPECT_TRUE(ScreenSaverRunning(w));
+    EXPECT_TRUE(RejectedWith111(k, lock, "wrong"));
+    EnterPassword(lock, kPassword);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    // Shown after the unlock, though it was hidden in the tray before.
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_EQ(CountCovers(k.Pid()), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !ScreenSaverRunning(w); }));
+    EXPECT_TRUE(k.Exit());
+    ResetKorvaneRegistry();
+}
+
+namespace {
+
+// Types lower-case letters and digits one key at a time.
+void TypeText(const char* text)
+{
+    for (const char* p = text; *p; ++p) {
+        BYTE vk = static_cast<BYTE>(*p >= 'a' && *p <= 'z' ? *p - 'a' + 'A' : *p);
+        PressKeys({vk});
+    }
+}
+
+HWND FocusOf(HWND w)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+}  // namespace
+
+E2E_TEST(LockDialogAnswersTheKeyboard)
+{
+    // A user at the keyboard: the lock dialog has the keyboard with the caret in the password
+    // edit; Escape does nothing, Enter presses OK, and Enter also closes message 111.
+    const char kTyped[] = "kvlock42";
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, "", kTyped, kTyped);
+    PostClick(dlg, IDOK);
+    CHECK_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+
+    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
+    HWND lock = nullptr;
+    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    CHECK_TRUE(lock);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == lock; }, 5000));
+    CHECK_TRUE(WaitUntil([&] { return FocusOf(lock) == Item(lock, 1021); }, 5000));
+
+    PressKeys({VK_ESCAPE});
+    Sleep(300);
+    EXPECT_TRUE(StillLocked(k, lock));
+
+    TypeText("kvlock4");
+    PressKeys({VK_RETURN});
+    HWND box = WaitMessageBox(k.Pid(), kWrongPassword);
+    CHECK_TRUE(box);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == box; }, 5000));
+    PressKeys({VK_RETURN});
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(StillLocked(k, lock));
+    EXPECT_STREQ(ItemText(lock, 1021), "kvlock4");
+
+    // The keyboard is back in the edit: one more digit makes the password.
+    CHECK_TRUE(WaitUntil([&] { return FocusOf(lock) == Item(lock, 1021); }, 5000));
+    PressKeys({VK_END});
+    TypeText("2");
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(lock, 1021) == kTyped; }, 3000));
+    PressKeys({VK_RETURN});
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_TRUE(k.Exit());
+    ResetKorvaneRegistry();
+}
+
+E2E_TEST(LockOverAnOpenDialogLeavesThatDialogModal)
+{
+    // Ctrl+Alt+L reaches the main window while one of its dialogs runs: the lock goes over it,
+    // and after the unlock that dialog still holds the main window disabled until it is closed.
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND dlg = OpenChangePassword(k);
+    CHECK_TRUE(dlg);
+    CHECK_FALSE(IsWindowEnabled(w));
+
+    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
+    HWND lock = nullptr;
+    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    CHECK_TRUE(lock);
+    HWND cover = FindCover(k.Pid());
+    CHECK_TRUE(cover);
+    EXPECT_TRUE(IsAbove(lock, cover));
+    EXPECT_TRUE(IsAbove(cover, dlg));
+    EnterPassword(lock, "");
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_TRUE(Sync(w));
+    EXPECT_TRUE(IsWindow(dlg) && IsVisible(dlg));
+    EXPECT_FALSE(IsWindowEnabled(w));
+
+    PostClick(dlg, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(w) != FALSE; }, 3000));
+    EXPECT_TRUE(k.Exit());
 }

@@ -65,40 +65,86 @@ bool ReadLines(const std::string& path, std::string* first, std::string* second)
     return true;
 }
 
+// The program started from a folder of its own beside the stand-in rundll32.exe; the settings
+// of a first start; KORVANE_EXE put back and the folder's log removed when this goes.
+class ShutdownSetup {
+public:
+    ShutdownSetup()
+    {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        m_dir = std::string(temp) + "korvane_shutdown_e2e";
+        CreateDirectoryA(m_dir.c_str(), nullptr);
+        std::string exe = m_dir + "\\korvane.exe";
+        m_log = m_dir + "\\" + kLogName;
+        DeleteFileA(m_log.c_str());
+        m_ok = CopyFileA(KorvaneExe().c_str(), exe.c_str(), FALSE) &&
+               CopyFileA(OwnPath().c_str(), (m_dir + "\\rundll32.exe").c_str(), FALSE);
+        m_original = KorvaneExe();
+        _putenv(("KORVANE_EXE=" + exe).c_str());
+        ResetKorvaneRegistry();
+    }
+    ~ShutdownSetup()
+    {
+        _putenv(("KORVANE_EXE=" + m_original).c_str());
+        DeleteFileA(m_log.c_str());
+        ResetKorvaneRegistry();
+    }
+    bool ok() const { return m_ok; }
+    HWND Start(Korvane& k) { return k.Start("", m_dir.c_str()) ? k.WaitReady() : nullptr; }
+    // The stand-in's record: its command line and show state, once it has been started.
+    bool Started(std::string* commandLine, std::string* show)
+    {
+        if (!WaitUntil([&] { return GetFileAttributesA(m_log.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000))
+            return false;
+        // The stand-in closes its file before it ends.
+        return WaitUntil([&] { return ReadLines(m_log, commandLine, show); }, 3000);
+    }
+
+private:
+    std::string m_dir, m_log, m_original;
+    bool m_ok = false;
+};
+
 }  // namespace
 
 E2E_TEST(QuickShutdownStartsTheKernelExitHidden)
 {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    std::string dir = std::string(temp) + "korvane_shutdown_e2e";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    std::string exe = dir + "\\korvane.exe";
-    std::string log = dir + "\\" + kLogName;
-    DeleteFileA(log.c_str());
-    CHECK_TRUE(CopyFileA(KorvaneExe().c_str(), exe.c_str(), FALSE));
-    CHECK_TRUE(CopyFileA(OwnPath().c_str(), (dir + "\\rundll32.exe").c_str(), FALSE));
+    ShutdownSetup setup;
+    CHECK_TRUE(setup.ok());
+    Korvane k;
+    HWND w = setup.Start(k);
+    CHECK_TRUE(w);
+    EXPECT_TRUE(SendCommand(w, kCmdShutdown));
+    std::string commandLine, show;
+    EXPECT_TRUE(setup.Started(&commandLine, &show));
+    EXPECT_STREQ(commandLine, "rundll32 krnl386.exe,exitkernel");
+    EXPECT_STREQ(show, "0");  // SW_HIDE
+    // Nothing else happens: no confirmation, the program runs on.
+    EXPECT_TRUE(k.Running());
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_TRUE(k.Exit());
+}
 
-    std::string original = KorvaneExe();
-    _putenv(("KORVANE_EXE=" + exe).c_str());
-    {
-        ResetKorvaneRegistry();
-        Korvane k;
-        HWND w = k.Start("", dir.c_str()) ? k.WaitReady() : nullptr;
-        if (EXPECT_TRUE(w)) {
-            EXPECT_TRUE(SendCommand(w, kCmdShutdown));
-            EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
-            Sleep(200);  // the stand-in closes its file before it ends
-            std::string commandLine, show;
-            EXPECT_TRUE(ReadLines(log, &commandLine, &show));
-            EXPECT_STREQ(commandLine, "rundll32 krnl386.exe,exitkernel");
-            EXPECT_STREQ(show, "0");  // SW_HIDE
-            // Nothing else happens: no confirmation, the program runs on.
-            EXPECT_TRUE(k.Running());
-            EXPECT_TRUE(FindDialogs(k.Pid()).empty());
-            EXPECT_TRUE(k.Exit());
-        }
-    }
-    _putenv(("KORVANE_EXE=" + original).c_str());
-    ResetKorvaneRegistry();
+E2E_TEST(TrayQuickShutdownStartsTheSameCommandFromTheTray)
+{
+    ShutdownSetup setup;
+    CHECK_TRUE(setup.ok());
+    Korvane k;
+    HWND w = setup.Start(k);
+    CHECK_TRUE(w);
+    HWND page = TrayPage(w);
+    CHECK_TRUE(page);
+    PostSysCommand(w, SC_CLOSE);  // into the tray
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(w); }));
+    // "快速关机(&S)": the page hands the command on to the main window.
+    CHECK_TRUE(TrayCommand(page, 's'));
+    std::string commandLine, show;
+    EXPECT_TRUE(setup.Started(&commandLine, &show));
+    EXPECT_STREQ(commandLine, "rundll32 krnl386.exe,exitkernel");
+    EXPECT_STREQ(show, "0");
+    EXPECT_TRUE(k.Running());
+    EXPECT_FALSE(IsVisible(w));
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_TRUE(k.Exit());
 }

@@ -100,6 +100,8 @@ E2E_TEST(TakeoverIdlesEveryOtherProcessAndPutsEachClassBack)
     EXPECT_TRUE(IsVisible(w));
     EXPECT_TRUE(IsTopmost(w));
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(w, cover); }, 3000));
+    // The system keys are off: the platform is told that a screen saver runs.
+    EXPECT_TRUE(ScreenSaverRunning(w));
 
     // Minimising is ignored, and so is the lock (menu command and hot key).
     PostSysCommand(w, SC_MINIMIZE);
@@ -123,6 +125,7 @@ E2E_TEST(TakeoverIdlesEveryOtherProcessAndPutsEachClassBack)
     EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), ownBefore);
     EXPECT_EQ(CountCovers(k.Pid()), 0);
     EXPECT_TRUE(IsVisible(w));
+    EXPECT_FALSE(ScreenSaverRunning(w));
     // Out of the topmost band again unless "always on top" is chosen.
     EXPECT_EQ(IsTopmost(w), MenuChecked(w, kCmdTopmost));
     EXPECT_TRUE(k.Exit());
@@ -181,5 +184,91 @@ E2E_TEST(CloseDuringTakeoverEndsIt)
     EXPECT_EQ(CountCovers(k.Pid()), 0);
     EXPECT_TRUE(k.Running());
     EXPECT_TRUE(k.Exit(15000));
+    ResetKorvaneRegistry();
+}
+
+E2E_TEST(ProcessesStartedOrEndedDuringTakeoverAreLeftAlone)
+{
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    Children children;
+    HANDLE stays = children.Start(NORMAL_PRIORITY_CLASS);
+    HANDLE ends = children.Start(HIGH_PRIORITY_CLASS);
+    CHECK_TRUE(stays && ends);
+    PostCommand(w, kCmdTakeover);
+    CHECK_TRUE(WaitUntil([&] { return TakeoverChecked(w); }));
+    EXPECT_TRUE(Sync(w));
+    EXPECT_EQ(GetPriorityClass(ends), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+
+    // One lowered process ends; a new one starts, in a class of its own.
+    TerminateProcess(ends, 0);
+    CHECK_EQ(WaitForSingleObject(ends, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    // A class no step of the takeover gives: neither saved, nor idle, nor the program's own.
+    HANDLE started = children.Start(BELOW_NORMAL_PRIORITY_CLASS);
+    CHECK_TRUE(started);
+    CHECK_EQ(GetPriorityClass(started), static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS));
+
+    PostCommand(w, kCmdTakeover);
+    CHECK_TRUE(WaitUntil([&] { return !TakeoverChecked(w); }));
+    EXPECT_TRUE(Sync(w));
+    EXPECT_EQ(GetPriorityClass(stays), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(GetPriorityClass(started), static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+    EXPECT_EQ(CountCovers(k.Pid()), 0);
+    EXPECT_TRUE(k.Running());
+    EXPECT_TRUE(k.Exit());
+}
+
+E2E_TEST(TakeoverFromTheTrayAndTheHotKeyShowsTheHiddenWindowAboveTheCover)
+{
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND page = TrayPage(w);
+    CHECK_TRUE(page);
+    Children children;
+    HANDLE child = children.Start(NORMAL_PRIORITY_CLASS);
+    CHECK_TRUE(child);
+    PostSysCommand(w, SC_CLOSE);  // into the tray
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(w); }));
+
+    // Ctrl+Alt+Ins while hidden: the takeover starts and restores the window above the cover.
+    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, VK_INSERT}));
+    CHECK_TRUE(WaitUntil([&] { return TakeoverChecked(w); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w) && !IsMinimized(w); }, 10000));
+    HWND cover = FindCover(k.Pid());
+    CHECK_TRUE(cover);
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(w, cover); }, 3000));
+    // The user can go on at the keyboard in the main window.
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; }, 3000));
+    EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(REALTIME_PRIORITY_CLASS));
+
+    // The tray's lock is ignored during the takeover like the menu's.
+    CHECK_TRUE(TrayCommand(page, 'l'));
+    Sleep(500);
+    EXPECT_TRUE(Sync(w));
+    EXPECT_TRUE(FindDialogs(k.Pid()).size() == 1u && FindDialogs(k.Pid())[0] == cover);
+    EXPECT_TRUE(ScreenSaverRunning(w));
+
+    // "快速接管(&I)" in the tray menu ends it.
+    CHECK_TRUE(TrayCommand(page, 'i'));
+    CHECK_TRUE(WaitUntil([&] { return !TakeoverChecked(w); }, 10000));
+    EXPECT_TRUE(Sync(w));
+    EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+    EXPECT_EQ(CountCovers(k.Pid()), 0);
+    EXPECT_TRUE(IsVisible(w));
+    EXPECT_FALSE(ScreenSaverRunning(w));
+
+    // And starts it again.
+    CHECK_TRUE(TrayCommand(page, 'i'));
+    CHECK_TRUE(WaitUntil([&] { return TakeoverChecked(w); }, 10000));
+    EXPECT_TRUE(Sync(w));
+    EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_TRUE(FindCover(k.Pid()) != nullptr);
+    EXPECT_TRUE(k.Exit(10000));
+    EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
     ResetKorvaneRegistry();
 }
