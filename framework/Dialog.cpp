@@ -15,8 +15,13 @@ INT_PTR CDialog::DoModal()
 {
     m_bModal = true;
     HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    // Ending a dialog enables its owner whatever the owner's state was. An owner already held
+    // disabled by a dialog of its own (a hot key can open one over another) must stay so.
+    bool parentWasDisabled = hParent && !::IsWindowEnabled(hParent);
     INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent, DialogProc,
                                        reinterpret_cast<LPARAM>(this));
+    if (parentWasDisabled && ::IsWindow(hParent))
+        ::EnableWindow(hParent, FALSE);
     m_hWnd = nullptr;
     return result;
 }

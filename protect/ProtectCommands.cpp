@@ -51,14 +51,8 @@ void CKorvaneDlg::OnLockComputer()
     pCover->ShowWindow(SW_SHOW);
     pCover->BringWindowToTop();
 
-    // The hot keys and the tray reach this window while one of its own dialogs runs, so the
-    // window may already be disabled by that dialog. Ending the lock dialog enables its owner
-    // whatever its state was before: that dialog must keep the window disabled until it ends.
-    bool wasEnabled = ::IsWindowEnabled(m_hWnd) != FALSE;
     CLockDialog dlg(this);
     dlg.DoModal();
-    if (!wasEnabled)
-        ::EnableWindow(m_hWnd, FALSE);
 
     m_bLocked = false;
     ShowTaskbar(SW_SHOW);
