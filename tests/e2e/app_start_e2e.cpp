@@ -220,6 +220,30 @@ E2E_TEST(SecondStartShowsTheFirstAndEnds)
     EXPECT_TRUE(first.Exit());
 }
 
+// The second instance stops before the settings: it writes no key, no value and no Run entry,
+// also when the first instance's key is gone, and its own start-up word does not matter.
+E2E_TEST(SecondStartTouchesNoRegistry)
+{
+    ResetKorvaneRegistry();
+    Korvane first;
+    HWND w = first.StartReady("AUTOBOOT");
+    CHECK_TRUE(w);
+    ResetKorvaneRegistry();
+    for (const char* args : {"", "AUTOBOOT"}) {
+        Korvane second;
+        CHECK_TRUE(second.Start(args));
+        EXPECT_TRUE(second.WaitEnd(3000));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
+        EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kRunKey, "Korvane"));
+        EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }, 2000));
+        EXPECT_EQ(FindMainWindows().size(), static_cast<size_t>(1));
+        ShowWindow(w, SW_HIDE);
+        WaitUntil([&] { return !IsVisible(w); }, 2000);
+    }
+    EXPECT_TRUE(first.Running());
+    first.Kill();  // Exit would save the settings
+}
+
 E2E_TEST(AutobootStartsHiddenAndCtrlTShows)
 {
     ResetKorvaneRegistry();
