@@ -262,6 +262,29 @@ E2E_TEST(HotKeysAreBoundUntilExit)
     EXPECT_TRUE(again.Exit());
 }
 
+// A combination another program holds is given up silently: no message, the other hot keys
+// and the program work as usual.
+E2E_TEST(AHotKeyHeldElsewhereIsSkippedSilently)
+{
+    ResetKorvaneRegistry();
+    CHECK_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, 'T'));
+    Korvane k;
+    HWND w = k.StartReady();
+    if (!w)
+        UnregisterHotKey(nullptr, 1);
+    CHECK_TRUE(w);
+    Sleep(500);
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_TRUE(IsVisible(w));
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'L'));
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, VK_INSERT));
+    UnregisterHotKey(nullptr, 1);
+    EXPECT_FALSE(HotKeyTaken(MOD_CONTROL, 'T'));  // the program did not take it over
+    EXPECT_TRUE(SendCommand(w, kCmdTopmost));
+    EXPECT_FALSE(MenuChecked(w, kCmdTopmost));
+    EXPECT_TRUE(k.Exit());
+}
+
 namespace {
 
 // The CPU counter in Wine's dynamic registry, which korvane.exe in the same wineserver reads.
@@ -387,6 +410,32 @@ E2E_TEST(ChosenSpeedSetsThePerformancePagePeriod)
         if (!EXPECT_TRUE(interval >= e.low && interval <= e.high))
             printf("    command %u: %lu ms between readings\n", e.command, static_cast<unsigned long>(interval));
     }
+    EXPECT_TRUE(k.Exit());
+    ClearCpuCounter();
+}
+
+// Choosing a speed, the same one included, takes a reading at once: paused, the status bar picks
+// up a new counter value only after the choice.
+E2E_TEST(ChoosingASpeedRefreshesThePerformancePageAtOnce)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", "0");  // status bar every 500 ms
+    CHECK_TRUE(SetCpuCounter(12));
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:12%"; }, 5000));
+    CHECK_TRUE(SendCommand(w, kCmdSpeedPause));
+    CHECK_TRUE(SetCpuCounter(47));
+    Sleep(1200);
+    CHECK_STREQ(ItemText(w, 1003), "CPU使用:12%");
+    CHECK_TRUE(SendCommand(w, kCmdSpeedPause));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:47%"; }, 2000));
+    // 低速 waits 5 s for its first tick; the reading comes with the choice.
+    CHECK_TRUE(SetCpuCounter(71));
+    CHECK_TRUE(SendCommand(w, kCmdSpeedLow));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:71%"; }, 2000));
     EXPECT_TRUE(k.Exit());
     ClearCpuCounter();
 }

@@ -129,6 +129,11 @@ E2E_TEST(FirstStartCreatesSettingsAndAutostartEntry)
     EXPECT_STREQ(Settings("Directory"), KorvaneDir());
     EXPECT_STREQ(Settings("ShowPage"), "0");
     EXPECT_STREQ(Settings("RefreshSpeed"), "0");
+    for (const char* name : {"Version", "Directory", "ShowPage", "RefreshSpeed"}) {
+        DWORD valueType = 0;
+        EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, name, nullptr, &valueType));
+        EXPECT_EQ(valueType, static_cast<DWORD>(REG_SZ));
+    }
     DWORD type = 0;
     std::string run;
     EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Korvane", &run, &type));
@@ -382,8 +387,11 @@ E2E_TEST(AboutBoxShowsTheVersionAndCloses)
     std::vector<std::string> texts = StaticTexts(about);
     EXPECT_TRUE(std::find(texts.begin(), texts.end(), "a Korvane for Windows 9x/ME 1.0.638 版") != texts.end());
     EXPECT_EQ(GetWindow(about, GW_OWNER), w);
+    EXPECT_STREQ(ItemText(about, IDOK), "确定");
+    EXPECT_FALSE(IsWindowEnabled(w));  // modal
     CHECK_TRUE(PostMessageA(about, WM_COMMAND, IDOK, 0));
     EXPECT_TRUE(WaitUntil([&] { return FindDialogs(k.Pid()).empty(); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(w) != FALSE; }, 2000));
     EXPECT_TRUE(k.Exit());
 }
 
@@ -410,5 +418,29 @@ E2E_TEST(EveryDialogIconKeepsItsTemplateSize)
         EXPECT_EQ(c->y, e.y);
         EXPECT_EQ(c->cx, e.cx);
         EXPECT_EQ(c->cy, e.cy);
+    }
+}
+
+// Dialog 102 as built: 243 x 269 dialog units in 宋体 9 pt, created hidden, no maximise box and no
+// sizing border.
+E2E_TEST(MainWindowTemplateIsHiddenFixedSize)
+{
+    DialogTemplate t = LoadDialogTemplate(102);
+    CHECK_TRUE(t.ok);
+    EXPECT_EQ(t.cx, 243);
+    EXPECT_EQ(t.cy, 269);
+    EXPECT_STREQ(t.caption, "Windows 任务管理器");
+    EXPECT_STREQ(t.font, "宋体");
+    EXPECT_EQ(t.pointSize, 9);
+    EXPECT_FALSE(t.style & WS_VISIBLE);
+    EXPECT_FALSE(t.style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(t.style & WS_THICKFRAME);
+    EXPECT_TRUE(t.style & WS_MINIMIZEBOX);
+    for (int page : {130, 131, 134}) {
+        DialogTemplate p = LoadDialogTemplate(page);
+        CHECK_TRUE(p.ok);
+        EXPECT_EQ(p.cx, 217);
+        EXPECT_EQ(p.cy, 220);
+        EXPECT_TRUE(p.style & WS_CHILD);
     }
 }
