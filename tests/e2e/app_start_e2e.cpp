@@ -395,6 +395,24 @@ E2E_TEST(AboutBoxShowsTheVersionAndCloses)
     EXPECT_TRUE(k.Exit());
 }
 
+// Exit that arrives while a modal dialog runs its own loop (the tray menu stays usable then) still
+// ends the program and saves the settings.
+E2E_TEST(ExitWhileTheAboutBoxIsOpenEndsTheProgram)
+{
+    WriteSettings("0", "0");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(SelectTab(Item(w, kTabControlId), 1));
+    CHECK_TRUE(PostCommand(w, kCmdAbout));
+    CHECK_TRUE(WaitUntil([&] { return !FindDialogs(k.Pid()).empty(); }));
+    CHECK_TRUE(PostCommand(w, kCmdExit));
+    EXPECT_TRUE(k.WaitEnd(5000));
+    EXPECT_EQ(k.ExitCode(), 0u);
+    EXPECT_STREQ(Settings("ShowPage"), "1");
+    EXPECT_STREQ(Settings("AutoBoot"), "-1");
+}
+
 // The resource compiler drops the size of an ICON statement; every dialog's icon keeps the place
 // and size its layout gives it.
 E2E_TEST(EveryDialogIconKeepsItsTemplateSize)
