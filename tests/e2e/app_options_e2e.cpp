@@ -206,6 +206,26 @@ E2E_TEST(CloseHidesAndKeepsRunningCtrlTShows)
     EXPECT_TRUE(k.Exit());
 }
 
+// A close message sent straight to the window (not through the system menu) is the dialog's
+// cancel: the window is hidden, the program goes on and Ctrl+T brings it back.
+E2E_TEST(CloseMessageOnlyHidesTheWindow)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(WaitUntil([&] { return IsVisible(w); }, 2000));
+    CHECK_TRUE(PostMessageA(w, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(w); }, 3000));
+    Sleep(300);
+    EXPECT_TRUE(k.Running());
+    EXPECT_TRUE(IsWindow(w));
+    CHECK_TRUE(PressKeys({VK_CONTROL, 'T'}));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w) && !IsMinimized(w); }, 3000));
+    EXPECT_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("Topmost"), "-1");
+}
+
 E2E_TEST(MinimiseHidesOnlyWithHideOnMin)
 {
     ResetKorvaneRegistry();
