@@ -249,6 +249,38 @@ E2E_TEST(SecondStartTouchesNoRegistry)
     first.Kill();  // Exit would save the settings
 }
 
+// The mutex marks a running instance for as long as it runs. A mutex of that name held by
+// something without the main window makes a start end silently, before the settings.
+E2E_TEST(TheMutexAloneMakesAStartEndSilently)
+{
+    ResetKorvaneRegistry();
+    {
+        Korvane k;
+        CHECK_TRUE(k.StartReady("AUTOBOOT"));
+        HANDLE h = OpenMutexA(SYNCHRONIZE, FALSE, "KORVANE_MUTEX");
+        EXPECT_TRUE(h != nullptr);
+        if (h)
+            CloseHandle(h);
+        CHECK_TRUE(k.Exit());
+    }
+    HANDLE gone = OpenMutexA(SYNCHRONIZE, FALSE, "KORVANE_MUTEX");
+    EXPECT_TRUE(gone == nullptr);
+    if (gone)
+        CloseHandle(gone);
+
+    ResetKorvaneRegistry();
+    HANDLE held = CreateMutexA(nullptr, TRUE, "KORVANE_MUTEX");
+    CHECK_TRUE(held != nullptr);
+    Korvane k;
+    CHECK_TRUE(k.Start());
+    EXPECT_TRUE(k.WaitEnd(3000));
+    EXPECT_TRUE(FindMainWindows().empty());
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kRunKey, "Korvane"));
+    CloseHandle(held);
+}
+
 E2E_TEST(AutobootStartsHiddenAndCtrlTShows)
 {
     ResetKorvaneRegistry();
