@@ -83,6 +83,11 @@ E2E_TEST(FieldsShowProcessCountCpuAndMemoryInTheirFormats)
     snprintf(rebuilt, sizeof rebuilt, "内存使用 %dK/%dK", avail, total);
     EXPECT_STREQ(memory, rebuilt);
     EXPECT_TRUE(avail > 0 && avail <= total);
+    // The second number is the machine's physical memory in K, as the system reports it here too.
+    MEMORYSTATUS ms = {};
+    ms.dwLength = sizeof ms;
+    GlobalMemoryStatus(&ms);
+    EXPECT_EQ(total, static_cast<int>(ms.dwTotalPhys >> 10));
     CHECK_TRUE(k.Exit());
 }
 
