@@ -1,6 +1,8 @@
 // Options of the main window under Wine: what Exit saves, the check marks of the option and
 // speed commands, the autostart entry, closing and minimising.
 #include "Harness.h"
+#include <stdio.h>
+#include <algorithm>
 
 using namespace e2e;
 
@@ -108,6 +110,39 @@ E2E_TEST(AutostartToggleRewritesTheRunEntry)
     EXPECT_STREQ(Settings("AutoBoot"), "1");
 }
 
+// The check mark follows "AutoBoot" alone: the Run entry is neither compared nor rewritten at
+// start-up. Switching autostart on names the folder recorded in "Directory".
+E2E_TEST(AutostartFollowsTheSavedFlagAndTheRecordedDirectory)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Directory", "C:\\elsewhere");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "AutoBoot", "0");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Korvane", "C:\\old\\korvane.exe AUTOBOOT");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    EXPECT_FALSE(MenuChecked(w, kCmdAutoBoot));
+    EXPECT_STREQ(RunEntry(), "C:\\old\\korvane.exe AUTOBOOT");
+
+    CHECK_TRUE(SendCommand(w, kCmdAutoBoot));
+    EXPECT_TRUE(MenuChecked(w, kCmdAutoBoot));
+    DWORD type = 0;
+    std::string run;
+    EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Korvane", &run, &type));
+    EXPECT_STREQ(run, "C:\\elsewhere\\korvane.exe AUTOBOOT");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    CHECK_TRUE(SendCommand(w, kCmdAutoBoot));
+    EXPECT_FALSE(MenuChecked(w, kCmdAutoBoot));
+    EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Korvane", &run, &type));
+    EXPECT_STREQ(run, "NOAUTOBOOT");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    CHECK_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("AutoBoot"), "0");
+    EXPECT_STREQ(Settings("Directory"), "C:\\elsewhere");
+    EXPECT_STREQ(RunEntry(), "NOAUTOBOOT");
+}
+
 E2E_TEST(UpdateSpeedMovesTheCheckMarkAndIsSaved)
 {
     ResetKorvaneRegistry();
@@ -162,12 +197,34 @@ E2E_TEST(CloseHidesAndKeepsRunningCtrlTShows)
     CHECK_TRUE(PostSysCommand(w, SC_CLOSE));
     EXPECT_TRUE(WaitUntil([&] { return !IsVisible(w); }, 3000));
     Sleep(300);
+    EXPECT_TRUE(IsMinimized(w));  // minimised and hidden
+    EXPECT_FALSE(IsVisible(w));
     EXPECT_TRUE(k.Running());
     EXPECT_TRUE(IsWindow(w));
     EXPECT_TRUE(HotKeyTaken(MOD_CONTROL, 'T'));
     CHECK_TRUE(PressKeys({VK_CONTROL, 'T'}));
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w) && !IsMinimized(w); }, 3000));
     EXPECT_TRUE(k.Exit());
+}
+
+// A close message sent straight to the window (not through the system menu) is the dialog's
+// cancel: the window is hidden, the program goes on and Ctrl+T brings it back.
+E2E_TEST(CloseMessageOnlyHidesTheWindow)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(WaitUntil([&] { return IsVisible(w); }, 2000));
+    CHECK_TRUE(PostMessageA(w, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(w); }, 3000));
+    Sleep(300);
+    EXPECT_TRUE(k.Running());
+    EXPECT_TRUE(IsWindow(w));
+    CHECK_TRUE(PressKeys({VK_CONTROL, 'T'}));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w) && !IsMinimized(w); }, 3000));
+    EXPECT_TRUE(k.Exit());
+    EXPECT_STREQ(Settings("Topmost"), "-1");
 }
 
 E2E_TEST(MinimiseHidesOnlyWithHideOnMin)
@@ -224,6 +281,29 @@ E2E_TEST(HotKeysAreBoundUntilExit)
     CHECK_TRUE(PressKeys({VK_CONTROL, 'T'}));
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w2); }, 3000));
     EXPECT_TRUE(again.Exit());
+}
+
+// A combination another program holds is given up silently: no message, the other hot keys
+// and the program work as usual.
+E2E_TEST(AHotKeyHeldElsewhereIsSkippedSilently)
+{
+    ResetKorvaneRegistry();
+    CHECK_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL, 'T'));
+    Korvane k;
+    HWND w = k.StartReady();
+    if (!w)
+        UnregisterHotKey(nullptr, 1);
+    CHECK_TRUE(w);
+    Sleep(500);
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_TRUE(IsVisible(w));
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'L'));
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, VK_INSERT));
+    UnregisterHotKey(nullptr, 1);
+    EXPECT_FALSE(HotKeyTaken(MOD_CONTROL, 'T'));  // the program did not take it over
+    EXPECT_TRUE(SendCommand(w, kCmdTopmost));
+    EXPECT_FALSE(MenuChecked(w, kCmdTopmost));
+    EXPECT_TRUE(k.Exit());
 }
 
 namespace {
@@ -299,6 +379,87 @@ E2E_TEST(InTheMainWindowOnlyF5MeansSomething)
 
     EXPECT_TRUE(PressKeys({VK_F5}));
     EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:63%"; }, 3000));
+    EXPECT_TRUE(k.Exit());
+    ClearCpuCounter();
+}
+
+namespace {
+
+// Milliseconds between readings of the Performance page, seen through the status bar (which must
+// tick much faster): the counter is given a new value once the last one has shown. The middle of
+// three intervals, so that one late timer message on a loaded machine does not decide.
+DWORD ReadingInterval(HWND w, int& value)
+{
+    DWORD t[4] = {};
+    for (DWORD& at : t) {
+        value = value >= 90 ? 10 : value + 1;
+        if (!SetCpuCounter(value))
+            return 0;
+        std::string want = "CPU使用:" + std::to_string(value) + "%";
+        if (!WaitUntil([&] { return ItemText(w, 1003) == want; }, 9000, 10))
+            return 0;
+        at = GetTickCount();
+    }
+    DWORD d[3] = {t[1] - t[0], t[2] - t[1], t[3] - t[2]};
+    std::sort(d, d + 3);
+    return d[1];
+}
+
+}  // namespace
+
+// A speed chosen from the menu re-arms the Performance page's timer with the menu's period
+// (一般 is 1000 ms here, 2000 ms only when loaded at start-up); the status bar keeps its own.
+E2E_TEST(ChosenSpeedSetsThePerformancePagePeriod)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", "4");  // status bar every 50 ms
+    CHECK_TRUE(SetCpuCounter(5));
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    int value = 5;
+    struct Expected {
+        UINT command;
+        DWORD low, high;
+    };
+    const Expected speeds[] = {
+        {kCmdSpeedNormal, 800, 1500},
+        {kCmdSpeedHigh, 350, 900},
+        {kCmdSpeedLow, 4500, 6500},
+    };
+    for (const Expected& e : speeds) {
+        CHECK_TRUE(SendCommand(w, e.command));
+        DWORD interval = ReadingInterval(w, value);
+        if (!EXPECT_TRUE(interval >= e.low && interval <= e.high))
+            printf("    command %u: %lu ms between readings\n", e.command, static_cast<unsigned long>(interval));
+    }
+    EXPECT_TRUE(k.Exit());
+    ClearCpuCounter();
+}
+
+// Choosing a speed, the same one included, takes a reading at once: paused, the status bar picks
+// up a new counter value only after the choice.
+E2E_TEST(ChoosingASpeedRefreshesThePerformancePageAtOnce)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", "0");  // status bar every 500 ms
+    CHECK_TRUE(SetCpuCounter(12));
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:12%"; }, 5000));
+    CHECK_TRUE(SendCommand(w, kCmdSpeedPause));
+    CHECK_TRUE(SetCpuCounter(47));
+    Sleep(1200);
+    CHECK_STREQ(ItemText(w, 1003), "CPU使用:12%");
+    CHECK_TRUE(SendCommand(w, kCmdSpeedPause));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:47%"; }, 2000));
+    // 低速 waits 5 s for its first tick; the reading comes with the choice.
+    CHECK_TRUE(SetCpuCounter(71));
+    CHECK_TRUE(SendCommand(w, kCmdSpeedLow));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:71%"; }, 2000));
     EXPECT_TRUE(k.Exit());
     ClearCpuCounter();
 }

@@ -129,6 +129,11 @@ E2E_TEST(FirstStartCreatesSettingsAndAutostartEntry)
     EXPECT_STREQ(Settings("Directory"), KorvaneDir());
     EXPECT_STREQ(Settings("ShowPage"), "0");
     EXPECT_STREQ(Settings("RefreshSpeed"), "0");
+    for (const char* name : {"Version", "Directory", "ShowPage", "RefreshSpeed"}) {
+        DWORD valueType = 0;
+        EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, name, nullptr, &valueType));
+        EXPECT_EQ(valueType, static_cast<DWORD>(REG_SZ));
+    }
     DWORD type = 0;
     std::string run;
     EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Korvane", &run, &type));
@@ -218,6 +223,62 @@ E2E_TEST(SecondStartShowsTheFirstAndEnds)
     EXPECT_EQ(FindMainWindows().size(), static_cast<size_t>(1));
     EXPECT_TRUE(first.Running());
     EXPECT_TRUE(first.Exit());
+}
+
+// The second instance stops before the settings: it writes no key, no value and no Run entry,
+// also when the first instance's key is gone, and its own start-up word does not matter.
+E2E_TEST(SecondStartTouchesNoRegistry)
+{
+    ResetKorvaneRegistry();
+    Korvane first;
+    HWND w = first.StartReady("AUTOBOOT");
+    CHECK_TRUE(w);
+    ResetKorvaneRegistry();
+    for (const char* args : {"", "AUTOBOOT"}) {
+        Korvane second;
+        CHECK_TRUE(second.Start(args));
+        EXPECT_TRUE(second.WaitEnd(3000));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
+        EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kRunKey, "Korvane"));
+        EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }, 2000));
+        EXPECT_EQ(FindMainWindows().size(), static_cast<size_t>(1));
+        ShowWindow(w, SW_HIDE);
+        WaitUntil([&] { return !IsVisible(w); }, 2000);
+    }
+    EXPECT_TRUE(first.Running());
+    first.Kill();  // Exit would save the settings
+}
+
+// The mutex marks a running instance for as long as it runs. A mutex of that name held by
+// something without the main window makes a start end silently, before the settings.
+E2E_TEST(TheMutexAloneMakesAStartEndSilently)
+{
+    ResetKorvaneRegistry();
+    {
+        Korvane k;
+        CHECK_TRUE(k.StartReady("AUTOBOOT"));
+        HANDLE h = OpenMutexA(SYNCHRONIZE, FALSE, "KORVANE_MUTEX");
+        EXPECT_TRUE(h != nullptr);
+        if (h)
+            CloseHandle(h);
+        CHECK_TRUE(k.Exit());
+    }
+    HANDLE gone = OpenMutexA(SYNCHRONIZE, FALSE, "KORVANE_MUTEX");
+    EXPECT_TRUE(gone == nullptr);
+    if (gone)
+        CloseHandle(gone);
+
+    ResetKorvaneRegistry();
+    HANDLE held = CreateMutexA(nullptr, TRUE, "KORVANE_MUTEX");
+    CHECK_TRUE(held != nullptr);
+    Korvane k;
+    CHECK_TRUE(k.Start());
+    EXPECT_TRUE(k.WaitEnd(3000));
+    EXPECT_TRUE(FindMainWindows().empty());
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kRunKey, "Korvane"));
+    CloseHandle(held);
 }
 
 E2E_TEST(AutobootStartsHiddenAndCtrlTShows)
@@ -358,9 +419,30 @@ E2E_TEST(AboutBoxShowsTheVersionAndCloses)
     std::vector<std::string> texts = StaticTexts(about);
     EXPECT_TRUE(std::find(texts.begin(), texts.end(), "a Korvane for Windows 9x/ME 1.0.638 版") != texts.end());
     EXPECT_EQ(GetWindow(about, GW_OWNER), w);
+    EXPECT_STREQ(ItemText(about, IDOK), "确定");
+    EXPECT_FALSE(IsWindowEnabled(w));  // modal
     CHECK_TRUE(PostMessageA(about, WM_COMMAND, IDOK, 0));
     EXPECT_TRUE(WaitUntil([&] { return FindDialogs(k.Pid()).empty(); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(w) != FALSE; }, 2000));
     EXPECT_TRUE(k.Exit());
+}
+
+// Exit that arrives while a modal dialog runs its own loop (the tray menu stays usable then) still
+// ends the program and saves the settings.
+E2E_TEST(ExitWhileTheAboutBoxIsOpenEndsTheProgram)
+{
+    WriteSettings("0", "0");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(SelectTab(Item(w, kTabControlId), 1));
+    CHECK_TRUE(PostCommand(w, kCmdAbout));
+    CHECK_TRUE(WaitUntil([&] { return !FindDialogs(k.Pid()).empty(); }));
+    CHECK_TRUE(PostCommand(w, kCmdExit));
+    EXPECT_TRUE(k.WaitEnd(5000));
+    EXPECT_EQ(k.ExitCode(), 0u);
+    EXPECT_STREQ(Settings("ShowPage"), "1");
+    EXPECT_STREQ(Settings("AutoBoot"), "-1");
 }
 
 // The resource compiler drops the size of an ICON statement; every dialog's icon keeps the place
@@ -386,5 +468,29 @@ E2E_TEST(EveryDialogIconKeepsItsTemplateSize)
         EXPECT_EQ(c->y, e.y);
         EXPECT_EQ(c->cx, e.cx);
         EXPECT_EQ(c->cy, e.cy);
+    }
+}
+
+// Dialog 102 as built: 243 x 269 dialog units in 宋体 9 pt, created hidden, no maximise box and no
+// sizing border.
+E2E_TEST(MainWindowTemplateIsHiddenFixedSize)
+{
+    DialogTemplate t = LoadDialogTemplate(102);
+    CHECK_TRUE(t.ok);
+    EXPECT_EQ(t.cx, 243);
+    EXPECT_EQ(t.cy, 269);
+    EXPECT_STREQ(t.caption, "Windows 任务管理器");
+    EXPECT_STREQ(t.font, "宋体");
+    EXPECT_EQ(t.pointSize, 9);
+    EXPECT_FALSE(t.style & WS_VISIBLE);
+    EXPECT_FALSE(t.style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(t.style & WS_THICKFRAME);
+    EXPECT_TRUE(t.style & WS_MINIMIZEBOX);
+    for (int page : {130, 131, 134}) {
+        DialogTemplate p = LoadDialogTemplate(page);
+        CHECK_TRUE(p.ok);
+        EXPECT_EQ(p.cx, 217);
+        EXPECT_EQ(p.cy, 220);
+        EXPECT_TRUE(p.style & WS_CHILD);
     }
 }
