@@ -792,6 +792,26 @@ E2E_TEST(MeterAndCurveAtZeroAndHundredPercent)
     // The newest sample: the segment from x = 199 towards x = 200 starts 50 pixels up.
     EXPECT_EQ(pic.At(g.x + 199, g.y + g.h - 2 - 50), RGB(0, 255, 0));
     EXPECT_NE(pic.At(g.x + 199, g.y + g.h - 2 - 51), RGB(0, 255, 0));
+
+    // The memory meter and curve of the same refresh, from the figures it wrote in block 1012.
+    long phys[3] = {};
+    CHECK_TRUE(ParseBlock(ItemText(s.page, 1012), phys));
+    ControlBox mm = BoxOf(s.main, Item(s.page, 1008));
+    ControlBox mg = BoxOf(s.main, Item(s.page, 1009));
+    char text[32];
+    snprintf(text, sizeof text, "  %ldK  ", phys[2]);
+    EXPECT_EQ(TextMismatches(pic, mm, RenderMeterText(text, mm.w, mm.h)), 0);
+    double meterScale = static_cast<double>(phys[0] / (mm.h - 27));
+    int meterLit = static_cast<int>(phys[2] / meterScale);
+    int memBottom = mm.h - 20;
+    int memLitPixels = 0;
+    for (int y = 7; y < memBottom; ++y)
+        memLitPixels += pic.At(mm.x + mm.w / 2, mm.y + y) == RGB(0, 255, 0) ? 1 : 0;
+    printf("    memory in use %ld K of %ld K: %d lit pixels in the meter\n", phys[2], phys[0], memLitPixels);
+    EXPECT_EQ(memLitPixels, meterLit);
+    double graphScale = static_cast<double>(phys[0] / (mg.h - 2));
+    int sample = static_cast<int>(phys[2] / graphScale);
+    EXPECT_EQ(pic.At(mg.x + 199, mg.y + mg.h - 2 - sample), RGB(0, 255, 0));
 }
 
 // The eleven gauge icons built into the program, pixel for pixel: the sunken box, the unlit
