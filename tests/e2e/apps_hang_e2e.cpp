@@ -294,3 +294,37 @@ E2E_TEST(EndProgramDialogTextsEscAndEndNow)
                           6000));
     EXPECT_TRUE(k.Exit());
 }
+
+// Switch-to brings the selected window to the front, also one marked not responding (the popup
+// offers it whatever the status), without the page waiting on it.
+E2E_TEST(SwitchToBringsTheSelectedWindowToTheFront)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    TestWindows test("\"w:Front Running\" \"b:Front Busy\"");
+    HWND hRun = test.Wait("Front Running");
+    HWND hBusy = test.Wait("Front Busy");
+    CHECK_TRUE(hRun && hBusy);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hRun) == kRunning && StatusOf(hList, hBusy) == kNotResponding; },
+                         9000));
+    AnswerWatch watch(hMain);
+    SetForegroundWindow(hMain);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == hMain; }, 3000));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hRun)));
+    CHECK_TRUE(SendCommand(hPage, 1006));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == hRun; }, 3000));
+    SetForegroundWindow(hMain);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == hMain; }, 3000));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hBusy)));
+    CHECK_TRUE(SendCommand(hPage, 1006));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == hBusy; }, 5000));
+    DWORD longest = watch.Stop();
+    printf("    longest silence of the main window: %lu ms\n", longest);
+    EXPECT_TRUE(longest < 1100);
+    EXPECT_TRUE(k.Exit());
+}
