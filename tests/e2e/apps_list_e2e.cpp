@@ -380,3 +380,31 @@ E2E_TEST(WindowPopupItemsAndCloseWindow)
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hWin) < 0; }, 4000));
     EXPECT_TRUE(k.Exit());
 }
+
+// A listed window is never filtered again: one that gains an owner stays listed while it is
+// visible and has a title; hidden, it leaves, and shown again it is not listed anew.
+E2E_TEST(ListedWindowThatGainsAnOwnerStaysListed)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hList = GetDlgItem(AppsPage(hMain), 1001);
+    TestWindows test("\"w:Later Owned\" \"w:Later Owner\"");
+    HWND hOwned = test.Wait("Later Owned");
+    HWND hOwner = test.Wait("Later Owner");
+    CHECK_TRUE(hOwned && hOwner);
+    CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hOwned) >= 0; }, 5000));
+    SetWindowLongPtrA(hOwned, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hOwner));
+    CHECK_TRUE(WaitUntil([&] { return GetWindow(hOwned, GW_OWNER) == hOwner; }, 2000));
+    Sleep(2500);
+    EXPECT_TRUE(FindRow(hList, hOwned) >= 0);
+
+    PostMessageA(hOwned, kTestHide, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hOwned) < 0; }, 3000));
+    PostMessageA(hOwned, kTestShow, 0, 0);
+    CHECK_TRUE(WaitUntil([&] { return IsWindowVisible(hOwned) != FALSE; }, 2000));
+    Sleep(2500);
+    EXPECT_EQ(FindRow(hList, hOwned), -1);  // owned now: filtered out as a newcomer
+    EXPECT_TRUE(k.Exit());
+}
