@@ -328,3 +328,30 @@ E2E_TEST(SwitchToBringsTheSelectedWindowToTheFront)
     EXPECT_TRUE(longest < 1100);
     EXPECT_TRUE(k.Exit());
 }
+
+// "立即结束" for a process that has already gone: nothing is reported, and its window leaves.
+E2E_TEST(EndNowForAProcessAlreadyGoneReportsNothing)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    TestWindows test("\"b:Gone Before End\"");
+    HWND hBusy = test.Wait("Gone Before End");
+    CHECK_TRUE(hBusy);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hBusy) == kNotResponding; }, 9000));
+    CHECK_TRUE(EndTask(hPage, hList, hBusy));
+    HWND hDlg = WaitWindow(kDialogClass, kEndProgramTitle, 5000);
+    CHECK_TRUE(hDlg);
+    test.End();
+    PostMessageA(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hBusy) < 0; }, 4000));
+    Sleep(500);
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_TRUE(IsReady(hMain));
+    EXPECT_TRUE(k.Exit());
+}
