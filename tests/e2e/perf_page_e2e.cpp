@@ -899,3 +899,27 @@ E2E_TEST(GaugeLeavesTheNotificationAreaOnExit)
     for (const std::wstring& t : TrayTips())
         printf("    tip left: %ls\n", t.c_str());
 }
+
+// The tray menu's super tasks travel on to the main window like the main menu's: the takeover
+// (checked in the main menu, the program in the real-time class) and the lock.
+E2E_TEST(TrayMenuTakeoverAndLockReachTheMainWindow)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    HWND menu = OpenTrayMenu(s.page);
+    CHECK_TRUE(menu);
+    PostMessageA(s.page, WM_CHAR, 'i', 0);
+    EXPECT_TRUE(WaitUntil([&] { return MenuChecked(s.main, kCmdTakeover); }, 5000));
+    CHECK_TRUE(Sync(s.main));
+    EXPECT_EQ(GetPriorityClass(s.k.Process()), static_cast<DWORD>(REALTIME_PRIORITY_CLASS));
+    CHECK_TRUE(PostCommand(s.main, kCmdTakeover));  // ended from the main menu
+    CHECK_TRUE(WaitUntil([&] { return !MenuChecked(s.main, kCmdTakeover); }, 5000));
+    CHECK_TRUE(Sync(s.main));
+    EXPECT_EQ(GetPriorityClass(s.k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+
+    menu = OpenTrayMenu(s.page);
+    CHECK_TRUE(menu);
+    PostMessageA(s.page, WM_CHAR, 'l', 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(s.main) && !FindDialogs(s.k.Pid()).empty(); }, 10000));
+    s.k.Kill();  // locked: ended from outside
+}
