@@ -408,3 +408,34 @@ E2E_TEST(ListedWindowThatGainsAnOwnerStaysListed)
     EXPECT_EQ(FindRow(hList, hOwned), -1);  // owned now: filtered out as a newcomer
     EXPECT_TRUE(k.Exit());
 }
+
+// The page starts refreshing every 1000 ms whatever speed was saved; from the first speed change
+// on it follows the chosen speed.
+E2E_TEST(RefreshStartsAt1000MsThenFollowsTheSpeed)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1.0");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", "2");  // 低速, 5000 ms
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hList = GetDlgItem(AppsPage(hMain), 1001);
+    EXPECT_TRUE(MenuChecked(hMain, kCmdSpeedLow));
+    TestWindows first("\"w:Speed First\"");
+    HWND hFirst = first.Wait("Speed First");
+    CHECK_TRUE(hFirst);
+    DWORD shown = GetTickCount();
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hFirst) >= 0; }, 2500));
+    printf("    listed %lu ms after it was shown\n", GetTickCount() - shown);
+
+    CHECK_TRUE(SendCommand(hMain, kCmdSpeedLow));
+    TestWindows second("\"w:Speed Second\"");
+    HWND hSecond = second.Wait("Speed Second");
+    CHECK_TRUE(hSecond);
+    shown = GetTickCount();
+    Sleep(2500);
+    EXPECT_EQ(FindRow(hList, hSecond), -1);
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hSecond) >= 0; }, 5000));
+    printf("    at the low speed, listed %lu ms after it was shown\n", GetTickCount() - shown);
+    EXPECT_TRUE(k.Exit());
+}
