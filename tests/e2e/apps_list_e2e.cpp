@@ -439,3 +439,27 @@ E2E_TEST(RefreshStartsAt1000MsThenFollowsTheSpeed)
     printf("    at the low speed, listed %lu ms after it was shown\n", GetTickCount() - shown);
     EXPECT_TRUE(k.Exit());
 }
+
+// A title longer than 99 bytes that changes only after its 99th byte is shown with its new
+// ending, and a long title that shrinks to its own beginning keeps the longer text.
+E2E_TEST(LongTitleChangedAfterItsHundredthByteIsShown)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hList = GetDlgItem(AppsPage(hMain), 1001);
+    const std::string stem = "Long " + std::string(140, 'x');
+    TestWindows test("\"w:" + stem + " one\"");
+    HWND hWin = test.Wait(stem + " one");
+    CHECK_TRUE(hWin);
+    CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hWin) >= 0; }, 5000));
+    EXPECT_STREQ(ListCell(hList, FindRow(hList, hWin), 0), stem + " one");
+    SetWindowTextA(hWin, (stem + " two").c_str());
+    EXPECT_TRUE(WaitUntil([&] { return ListCell(hList, FindRow(hList, hWin), 0) == stem + " two"; }, 3000));
+    printf("    shown: ...%s\n", ListCell(hList, FindRow(hList, hWin), 0).substr(stem.size()).c_str());
+    SetWindowTextA(hWin, stem.c_str());
+    Sleep(2500);
+    EXPECT_STREQ(ListCell(hList, FindRow(hList, hWin), 0), stem + " two");
+    EXPECT_TRUE(k.Exit());
+}
