@@ -463,3 +463,42 @@ E2E_TEST(LongTitleChangedAfterItsHundredthByteIsShown)
     EXPECT_STREQ(ListCell(hList, FindRow(hList, hWin), 0), stem + " two");
     EXPECT_TRUE(k.Exit());
 }
+
+// Enter and Esc pressed on the keyboard with the list focused leave the page and the main window
+// open and the list as it was.
+E2E_TEST(EnterAndEscKeysLeaveThePageOpen)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    TestWindows test("\"w:Keys Target\"");
+    HWND hWin = test.Wait("Keys Target");
+    CHECK_TRUE(hWin);
+    CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hWin) >= 0; }, 5000));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hWin)));
+    SetForegroundWindow(hMain);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == hMain; }, 3000));
+    // A click on the list gives it the focus.
+    PostMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
+    PostMessageA(hList, WM_LBUTTONUP, 0, MAKELPARAM(60, 30));
+    CHECK_TRUE(Sync(hMain));
+    GUITHREADINFO gti = {};
+    gti.cbSize = sizeof gti;
+    GetGUIThreadInfo(GetWindowThreadProcessId(hMain, nullptr), &gti);
+    EXPECT_EQ(gti.hwndFocus, hList);
+    int count = ListCount(hList);
+    EXPECT_TRUE(PressKeys({VK_RETURN}));
+    EXPECT_TRUE(PressKeys({VK_ESCAPE}));
+    CHECK_TRUE(Sync(hMain));
+    Sleep(300);
+    CHECK_TRUE(Sync(hMain));
+    EXPECT_TRUE(IsVisible(hMain));
+    EXPECT_TRUE(IsVisible(hPage));
+    EXPECT_EQ(ListCount(hList), count);
+    EXPECT_TRUE(IsWindow(hWin));
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_TRUE(k.Exit());
+}
