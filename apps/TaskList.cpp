@@ -81,27 +81,19 @@ bool CTaskList::IsExcludedTitle(const char* title)
     return false;
 }
 
-bool CTaskList::IsCellCut(int row, int shownLen) const
-{
-    char whole[kTitleCap];
-    return m_rows.GetText(row, kColTitle, whole, sizeof whole) > shownLen;
-}
-
 bool CTaskList::UpdateKnownWindow(WindowHandle hWnd, const char* title)
 {
     int count = m_rows.GetCount();
     for (int i = 0; i < count; ++i) {
         if (ReadRowNumber(m_rows, i, kColHandle) != hWnd)
             continue;
-        char shown[kCellCap];
-        int shownLen = m_rows.GetText(i, kColTitle, shown, sizeof shown);
-        // A shown text that filled the cell buffer may be cut short of the real title: compare
-        // over what could be read back, or a long title would be rewritten on every pass. One
-        // that merely has that length (a title of 98 or 99 bytes) is whole, and a longer new
-        // title that begins with it must still be written.
+        // Cells hold titles as they were read, at most kTitleCap - 1 bytes: read back whole, the
+        // shown text compares over all of strlen(title) bytes, long titles included, and a steady
+        // title is never rewritten. (A cell buffer smaller than the text would not do under Wine
+        // either: its list view then leaves the buffer without a terminating zero.)
+        char shown[kTitleCap];
+        m_rows.GetText(i, kColTitle, shown, sizeof shown);
         size_t n = strlen(title);
-        if (shownLen >= kCellCap - 2 && n > static_cast<size_t>(shownLen) && IsCellCut(i, shownLen))
-            n = static_cast<size_t>(shownLen);
         if (strncmp(shown, title, n) != 0)
             m_rows.SetText(i, kColTitle, title);
         return true;

@@ -49,8 +49,6 @@ public:
     const std::vector<int>& FreeImages() const { return m_freeImages; }
 
 private:
-    // True when the title cell holds more than the shownLen bytes a cell read gave.
-    bool IsCellCut(int row, int shownLen) const;
     int AddImage(IconHandle icon);
     void DeleteRow(int row);
 

@@ -82,9 +82,11 @@ int CListCtrl::GetItemText(int nItem, int nSubItem, char* buf, int cap) const
     item.iSubItem = nSubItem;
     item.pszText = buf;
     item.cchTextMax = cap;
-    int len = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+    SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item));
+    // Wine's list view fills a buffer too small for the text without a terminating zero and
+    // returns a length counted past its end: terminate, and count what the buffer holds.
     buf[cap - 1] = '\0';
-    return len;
+    return static_cast<int>(strlen(buf));
 }
 
 bool CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) const

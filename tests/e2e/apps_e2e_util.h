@@ -78,6 +78,111 @@ inline bool SelectRow(HWND hList, int row, bool selected = true)
                                SMTO_NORMAL, 5000, &result) && result;
 }
 
+// A column of another process's list: its heading, format (LVCFMT_*) and width.
+struct ListColumnInfo {
+    bool ok = false;
+    std::string heading;
+    int fmt = 0;
+    int width = 0;
+};
+
+inline ListColumnInfo ColumnInfo(HWND hList, int col)
+{
+    ListColumnInfo info;
+    const size_t kText = 64;
+    RemoteMemory mem(hList, sizeof(LVCOLUMNA) + kText);
+    if (!mem.ok())
+        return info;
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_TEXT;
+    column.pszText = static_cast<char*>(mem.ptr()) + sizeof(LVCOLUMNA);
+    column.cchTextMax = kText;
+    char text[kText] = {};
+    DWORD_PTR ok = 0;
+    if (!mem.Write(&column, sizeof column) || !mem.Write(text, sizeof text, sizeof(LVCOLUMNA)) ||
+        !SendMessageTimeoutA(hList, LVM_GETCOLUMNA, static_cast<WPARAM>(col), reinterpret_cast<LPARAM>(mem.ptr()),
+                             SMTO_NORMAL, 5000, &ok) || !ok)
+        return info;
+    mem.Read(&column, sizeof column);
+    mem.Read(text, sizeof text - 1, sizeof(LVCOLUMNA));
+    info.ok = true;
+    info.heading = text;
+    info.fmt = column.fmt & LVCFMT_JUSTIFYMASK;
+    info.width = static_cast<int>(SendMessageA(hList, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col), 0));
+    return info;
+}
+
+// The image index of a row of another process's list, -1 when it cannot be read.
+inline int ItemImage(HWND hList, int row)
+{
+    RemoteMemory mem(hList, sizeof(LVITEMA));
+    if (!mem.ok())
+        return -1;
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = -1;
+    DWORD_PTR ok = 0;
+    if (!mem.Write(&item, sizeof item) ||
+        !SendMessageTimeoutA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(mem.ptr()), SMTO_NORMAL, 5000, &ok) || !ok)
+        return -1;
+    mem.Read(&item, sizeof item);
+    return item.iImage;
+}
+
+// The shown popup menu (class "#32768"), or nullptr.
+inline HWND VisiblePopupMenu()
+{
+    HWND h = FindWindowA("#32768", nullptr);
+    return h && IsWindowVisible(h) ? h : nullptr;
+}
+
+// One item of a menu of korvane.exe, read inside its process.
+struct PopupItem {
+    int id;             // command id; 0 for separators; -1 for submenus
+    std::string text;
+    DWORD submenu;      // the submenu's handle, 0 for plain items
+};
+
+// The items of a menu handle of the process that owns hOwner (a window of that process).
+inline std::vector<PopupItem> PopupItems(HWND hOwner, DWORD hMenu)
+{
+    std::vector<PopupItem> items;
+    DWORD count = 0;
+    if (!hMenu || !RemoteCall(hOwner, "user32.dll", "GetMenuItemCount", {hMenu}, &count))
+        return items;
+    RemoteMemory mem(hOwner, 128);
+    for (DWORD i = 0; i < count && i < 32; ++i) {
+        PopupItem item = {0, "", 0};
+        DWORD id = 0;
+        RemoteCall(hOwner, "user32.dll", "GetMenuItemID", {hMenu, i}, &id);
+        item.id = static_cast<int>(id);
+        RemoteCall(hOwner, "user32.dll", "GetSubMenu", {hMenu, i}, &item.submenu);
+        if (mem.ok()) {
+            char text[128] = {};
+            DWORD len = 0;
+            mem.Write(text, sizeof text);
+            RemoteCall(hOwner, "user32.dll", "GetMenuStringA",
+                       {hMenu, i, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(mem.ptr())), sizeof text - 1,
+                        MF_BYPOSITION},
+                       &len);
+            mem.Read(text, sizeof text - 1);
+            item.text = text;
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
+// The menu handle behind a shown popup menu window.
+inline DWORD MenuOfPopup(HWND hMenuWindow)
+{
+    DWORD_PTR hMenu = 0;
+    if (!SendMessageTimeoutA(hMenuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0, SMTO_NORMAL, 2000, &hMenu))
+        return 0;
+    return static_cast<DWORD>(hMenu);
+}
+
 // The test window program (next to korvane.exe), started with its window arguments and ended
 // with this object, whatever the test case's outcome.
 class TestWindows {

@@ -1,6 +1,8 @@
 // End to end: statuses from the hang check, ending a running task and a hung one, and the main
 // window answering messages throughout.
 #include "apps_e2e_util.h"
+#include "dialog_template.h"
+#include <algorithm>
 
 using namespace apps_e2e;
 
@@ -85,5 +87,271 @@ E2E_TEST(HangCheckAndEndTask)
     DWORD longest = watch.Stop();
     printf("    longest silence of the main window: %lu ms\n", longest);
     EXPECT_TRUE(longest < 1100);
+    EXPECT_TRUE(k.Exit());
+}
+
+// A window that is hung when the page first finds it is listed all the same, with image 0, once
+// the icon request has waited its time; the page goes on answering meanwhile.
+E2E_TEST(WindowHungAtFirstSightIsListedWithImageZero)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    TestWindows early("\"w:Hung Before Start\" \"w:Calm Before Start\"");
+    HWND hEarly = early.Wait("Hung Before Start");
+    HWND hCalm = early.Wait("Calm Before Start");
+    CHECK_TRUE(hEarly && hCalm);
+    PostMessageA(hEarly, kTestHang, 20000, 0);
+    Sleep(300);
+
+    Korvane k;
+    DWORD started = GetTickCount();
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    printf("    ready after %lu ms with a hung window on the desktop\n", GetTickCount() - started);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hEarly) >= 0 && FindRow(hList, hCalm) >= 0; }, 5000));
+    EXPECT_STREQ(ListCell(hList, FindRow(hList, hEarly), 0), "Hung Before Start");
+    EXPECT_EQ(ItemImage(hList, FindRow(hList, hEarly)), 0);
+    printf("    image of the answering window: %d\n", ItemImage(hList, FindRow(hList, hCalm)));
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(hList, hEarly) == kNotResponding; }, 4500));
+
+    // One found while the page runs: hung before the next refresh pass reaches it.
+    AnswerWatch watch(hMain);
+    TestWindows late("\"w:Hung On Arrival\"");
+    HWND hLate = late.Wait("Hung On Arrival");
+    CHECK_TRUE(hLate);
+    bool hungFirst = FindRow(hList, hLate) < 0;
+    PostMessageA(hLate, kTestHang, 20000, 0);
+    CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hLate) >= 0; }, 6000));
+    if (hungFirst)
+        EXPECT_EQ(ItemImage(hList, FindRow(hList, hLate)), 0);
+    EXPECT_TRUE(WaitUntil([&] { return StatusOf(hList, hLate) == kNotResponding; }, 4500));
+    DWORD longest = watch.Stop();
+    printf("    longest silence of the main window: %lu ms\n", longest);
+    EXPECT_TRUE(longest < 1100);
+    EXPECT_TRUE(k.Exit());
+}
+
+// The buttons follow the status of the item selected: switch-to only for a running window, end
+// task for any.
+E2E_TEST(ButtonsFollowTheSelectedStatus)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    HWND hEnd = GetDlgItem(hPage, 1017), hSwitch = GetDlgItem(hPage, 1006);
+    TestWindows test("\"w:Status Running\" \"b:Status Busy\"");
+    HWND hRun = test.Wait("Status Running");
+    HWND hBusy = test.Wait("Status Busy");
+    CHECK_TRUE(hRun && hBusy);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hRun) == kRunning && StatusOf(hList, hBusy) == kNotResponding; },
+                         9000));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hBusy)));
+    EXPECT_TRUE(IsWindowEnabled(hEnd));
+    EXPECT_FALSE(IsWindowEnabled(hSwitch));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hRun)));
+    EXPECT_TRUE(IsWindowEnabled(hEnd));
+    EXPECT_TRUE(IsWindowEnabled(hSwitch));
+
+    // A window not probed yet: no status, so no switch-to. Tried on fresh windows until one is
+    // caught between the refresh pass that lists it and the hang check that marks it.
+    bool caught = false;
+    for (int attempt = 0; attempt < 4 && !caught; ++attempt) {
+        std::string title = "Status Unprobed " + std::to_string(attempt);
+        TestWindows fresh("\"w:" + title + "\"");
+        HWND hFresh = fresh.Wait(title);
+        CHECK_TRUE(hFresh);
+        CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hFresh) >= 0; }, 5000, 10));
+        if (!SelectRow(hList, FindRow(hList, hFresh)) || !ListCell(hList, FindRow(hList, hFresh), 1).empty())
+            continue;
+        caught = true;
+        EXPECT_TRUE(IsWindowEnabled(hEnd));
+        EXPECT_FALSE(IsWindowEnabled(hSwitch));
+    }
+    EXPECT_TRUE(caught);
+    CHECK_TRUE(SelectRow(hList, -1, false));
+    EXPECT_FALSE(IsWindowEnabled(hEnd));
+    EXPECT_FALSE(IsWindowEnabled(hSwitch));
+    EXPECT_TRUE(k.Exit());
+}
+
+// End task on a window the hang check has not reached yet asks it to close like a running one;
+// with nothing selected the command closes nothing.
+E2E_TEST(EndTaskWithoutStatusOrSelection)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    TestWindows keep("\"w:Keep Me Open\"");
+    HWND hKeep = keep.Wait("Keep Me Open");
+    CHECK_TRUE(hKeep);
+    CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hKeep) >= 0; }, 5000));
+    CHECK_TRUE(SelectRow(hList, -1, false));
+    CHECK_TRUE(PostCommand(hPage, 1017));
+    CHECK_TRUE(Sync(hMain));
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(hKeep));
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+
+    bool caught = false;
+    for (int attempt = 0; attempt < 4 && !caught; ++attempt) {
+        std::string title = "Close Unprobed " + std::to_string(attempt);
+        TestWindows fresh("\"w:" + title + "\"");
+        HWND hFresh = fresh.Wait(title);
+        CHECK_TRUE(hFresh);
+        CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hFresh) >= 0; }, 5000, 10));
+        if (!SelectRow(hList, FindRow(hList, hFresh)) || !ListCell(hList, FindRow(hList, hFresh), 1).empty())
+            continue;
+        caught = true;
+        CHECK_TRUE(PostCommand(hPage, 1017));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hFresh); }, 3000));
+        EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hFresh) < 0; }, 3000));
+        EXPECT_TRUE(FindDialogs(k.Pid()).empty());  // no question for a window not known to hang
+    }
+    EXPECT_TRUE(caught);
+    EXPECT_TRUE(IsWindow(hKeep));
+    EXPECT_TRUE(k.Exit());
+}
+
+// Dialog 140 as built into the exe.
+E2E_TEST(EndProgramTemplateHasItsLayout)
+{
+    DialogTemplate t = LoadDialogTemplate(140);
+    CHECK_TRUE(t.ok);
+    EXPECT_STREQ(t.caption, "结束程序");
+    EXPECT_STREQ(t.font, "宋体");
+    EXPECT_EQ(t.pointSize, 9);
+    EXPECT_TRUE((t.style & (WS_CAPTION | WS_SYSMENU | WS_POPUP)) == (WS_CAPTION | WS_SYSMENU | WS_POPUP));
+    const TemplateControl* icon = t.FindText("#143");
+    if (EXPECT_TRUE(icon != nullptr)) {
+        EXPECT_EQ(icon->style & SS_TYPEMASK, static_cast<DWORD>(SS_ICON));
+        EXPECT_TRUE(icon->x < 20 && icon->y < 20);  // top left
+    }
+    for (const char* text : {"程序没有响应。", "要返回 Windows 并检查程序状态，请单击“取消”。",
+                             "如果选择立即结束程序，您会失去尚未保存的数\n据。要立即结束程序，请单击“立即结束”。"})
+        EXPECT_TRUE(t.FindText(text) != nullptr);
+    const TemplateControl* endNow = t.FindText("立即结束(&E)");
+    const TemplateControl* cancel = t.FindText("取消");
+    if (EXPECT_TRUE(endNow && cancel)) {
+        EXPECT_EQ(endNow->id, IDOK);
+        EXPECT_EQ(cancel->id, IDCANCEL);
+        EXPECT_EQ(cancel->style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+        EXPECT_EQ(endNow->style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
+    }
+}
+
+// The running end-program dialog: its texts, Esc cancelling, and "立即结束" ending the whole
+// process, every window of which then leaves the list.
+E2E_TEST(EndProgramDialogTextsEscAndEndNow)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    TestWindows test("\"b:Busy Owner\" \"w:Sibling One\" \"w:Sibling Two\"");
+    HWND hBusy = test.Wait("Busy Owner");
+    HWND hOne = test.Wait("Sibling One");
+    HWND hTwo = test.Wait("Sibling Two");
+    CHECK_TRUE(hBusy && hOne && hTwo);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hBusy) == kNotResponding && FindRow(hList, hOne) >= 0 &&
+                                      FindRow(hList, hTwo) >= 0; }, 9000));
+
+    CHECK_TRUE(EndTask(hPage, hList, hBusy));
+    HWND hDlg = WaitWindow(kDialogClass, kEndProgramTitle, 5000);
+    CHECK_TRUE(hDlg);
+    std::vector<std::string> texts = StaticTexts(hDlg);
+    for (const char* text : {"程序没有响应。", "要返回 Windows 并检查程序状态，请单击“取消”。",
+                             "如果选择立即结束程序，您会失去尚未保存的数\n据。要立即结束程序，请单击“立即结束”。"})
+        EXPECT_TRUE(std::find(texts.begin(), texts.end(), text) != texts.end());
+    EXPECT_STREQ(ItemText(hDlg, IDOK), "立即结束(&E)");
+    EXPECT_STREQ(ItemText(hDlg, IDCANCEL), "取消");
+    EXPECT_TRUE(IsWindowEnabled(hMain) == FALSE);  // modal, owned by the main window
+    GUITHREADINFO gti = {};
+    gti.cbSize = sizeof gti;
+    GetGUIThreadInfo(GetWindowThreadProcessId(hDlg, nullptr), &gti);
+    PostMessageA(gti.hwndFocus ? gti.hwndFocus : hDlg, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 3000));
+    EXPECT_EQ(WaitForSingleObject(test.Process(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(IsWindowEnabled(hMain) != FALSE);
+
+    CHECK_TRUE(EndTask(hPage, hList, hBusy));
+    hDlg = WaitWindow(kDialogClass, kEndProgramTitle, 5000);
+    CHECK_TRUE(hDlg);
+    PostMessageA(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(test.Process(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hBusy) < 0 && FindRow(hList, hOne) < 0 && FindRow(hList, hTwo) < 0; },
+                          6000));
+    EXPECT_TRUE(k.Exit());
+}
+
+// Switch-to brings the selected window to the front, also one marked not responding (the popup
+// offers it whatever the status), without the page waiting on it.
+E2E_TEST(SwitchToBringsTheSelectedWindowToTheFront)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    TestWindows test("\"w:Front Running\" \"b:Front Busy\"");
+    HWND hRun = test.Wait("Front Running");
+    HWND hBusy = test.Wait("Front Busy");
+    CHECK_TRUE(hRun && hBusy);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hRun) == kRunning && StatusOf(hList, hBusy) == kNotResponding; },
+                         9000));
+    AnswerWatch watch(hMain);
+    SetForegroundWindow(hMain);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == hMain; }, 3000));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hRun)));
+    CHECK_TRUE(SendCommand(hPage, 1006));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == hRun; }, 3000));
+    SetForegroundWindow(hMain);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == hMain; }, 3000));
+    CHECK_TRUE(SelectRow(hList, FindRow(hList, hBusy)));
+    CHECK_TRUE(SendCommand(hPage, 1006));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == hBusy; }, 5000));
+    DWORD longest = watch.Stop();
+    printf("    longest silence of the main window: %lu ms\n", longest);
+    EXPECT_TRUE(longest < 1100);
+    EXPECT_TRUE(k.Exit());
+}
+
+// "立即结束" for a process that has already gone: nothing is reported, and its window leaves.
+E2E_TEST(EndNowForAProcessAlreadyGoneReportsNothing)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    TestWindows test("\"b:Gone Before End\"");
+    HWND hBusy = test.Wait("Gone Before End");
+    CHECK_TRUE(hBusy);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hBusy) == kNotResponding; }, 9000));
+    CHECK_TRUE(EndTask(hPage, hList, hBusy));
+    HWND hDlg = WaitWindow(kDialogClass, kEndProgramTitle, 5000);
+    CHECK_TRUE(hDlg);
+    test.End();
+    PostMessageA(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hDlg); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hBusy) < 0; }, 4000));
+    Sleep(500);
+    EXPECT_TRUE(FindDialogs(k.Pid()).empty());
+    EXPECT_TRUE(IsReady(hMain));
     EXPECT_TRUE(k.Exit());
 }

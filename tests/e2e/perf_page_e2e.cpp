@@ -2,6 +2,7 @@
 // registry holds no kernel counters, but values written there by this program are seen by
 // korvane.exe in the same wineserver: the tests inject the counters and follow them through.
 #include "Harness.h"
+#include "dialog_template.h"
 #include <tlhelp32.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -617,4 +618,308 @@ E2E_TEST(ShowingThePageWhilePausedShowsItsFigures)
     EXPECT_EQ(pic.At(g.x + 199, g.y + g.h - 2 - 64 / 2), RGB(0, 255, 0));  // the newest samples
     EXPECT_EQ(pic.At(g.x + 5, g.y + 5), RGB(0, 0, 0));
     EXPECT_EQ(pic.At(g.x + 10, g.y + 5), RGB(0, 150, 0));
+}
+
+namespace {
+
+// A counter written with any type and any data.
+bool SetCounterBytes(const char* name, DWORD type, const std::vector<unsigned char>& data)
+{
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(HKEY_DYN_DATA, kStatData, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegSetValueExA(h, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+bool DeleteCounter(const char* name)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_DYN_DATA, kStatData, 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegDeleteValueA(h, name);
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+// A picture of the main window once a refresh with the counters as they are now has drawn the
+// page: paused, so no later tick draws over it.
+bool FreshPicture(Started& s, const char* name, Picture* pic)
+{
+    if (!SendCommand(s.main, kCmdSpeedPause) || !SendCommand(s.main, kCmdRefreshNow) || !Sync(s.main))
+        return false;
+    std::string shot = KorvaneDir() + "\\" + name;
+    return SaveWindowBitmap(s.main, shot.c_str()) && pic->Load(shot);
+}
+
+}  // namespace
+
+// Dialog 131 as built into the exe: every group box, label, drawing control and number static
+// where the layout puts it.
+E2E_TEST(PerformanceTemplateHasItsLayout)
+{
+    DialogTemplate t = LoadDialogTemplate(131);
+    CHECK_TRUE(t.ok);
+    EXPECT_TRUE(t.style & WS_CHILD);
+    EXPECT_FALSE(t.style & (WS_VISIBLE | WS_CAPTION));
+    EXPECT_EQ(t.cx, 217);
+    EXPECT_EQ(t.cy, 220);
+    EXPECT_STREQ(t.font, "宋体");
+    EXPECT_EQ(t.pointSize, 9);
+    struct Expected {
+        int id;  // -1: a static without id
+        const char* text;
+        int x, y, cx, cy;
+    };
+    const Expected layout[] = {
+        {-1, "CPU 使用", 0, 0, 60, 61},
+        {-1, "CPU 使用记录", 67, 0, 150, 61},
+        {-1, "内存使用", 0, 65, 60, 61},
+        {-1, "内存使用记录", 67, 65, 150, 61},
+        {-1, "总数", 0, 130, 107, 40},
+        {-1, "物理内存(&K)", 111, 130, 106, 40},
+        {-1, "认可用量(&K)", 0, 175, 107, 40},
+        {-1, "核心内存(&K)", 111, 175, 106, 40},
+        {1003, "", 10, 12, 39, 40},
+        {1004, "", 73, 12, 137, 40},
+        {1008, "", 10, 78, 39, 40},
+        {1009, "", 73, 78, 137, 40},
+        {-1, "模块数\n线程数\n进程数", 5, 141, 36, 24},
+        {-1, "总数\n可用数\n系统缓存", 116, 141, 36, 24},
+        {-1, "总值\n限制\n峰值", 5, 187, 36, 24},
+        {-1, "总数\n分页数\n未分页", 116, 186, 36, 24},
+        {1011, "", 65, 141, 36, 24},
+        {1012, "", 175, 141, 36, 24},
+        {1013, "", 65, 187, 36, 24},
+        {1014, "", 175, 185, 36, 24},
+    };
+    CHECK_EQ(t.controls.size(), sizeof layout / sizeof layout[0]);
+    for (size_t i = 0; i < t.controls.size(); ++i) {
+        const TemplateControl& c = t.controls[i];
+        const Expected& e = layout[i];
+        EXPECT_EQ(c.id == 0xFFFF ? -1 : c.id, e.id);
+        EXPECT_STREQ(c.text, e.text);
+        EXPECT_EQ(c.x, e.x);
+        EXPECT_EQ(c.y, e.y);
+        EXPECT_EQ(c.cx, e.cx);
+        EXPECT_EQ(c.cy, e.cy);
+        DWORD kind = c.style & SS_TYPEMASK;
+        if (i < 8)
+            EXPECT_EQ(c.style & BS_TYPEMASK, static_cast<DWORD>(BS_GROUPBOX));
+        else if (i < 12)
+            EXPECT_EQ(kind, static_cast<DWORD>(SS_BLACKRECT));
+        else if (i < 16)
+            EXPECT_EQ(kind, static_cast<DWORD>(SS_LEFT));
+        else
+            EXPECT_EQ(kind, static_cast<DWORD>(SS_RIGHT));
+    }
+    EXPECT_TRUE(t.controls[8].style & SS_NOTIFY);  // the CPU meter
+}
+
+// Negative counters show 0; a page count that cannot be read shows 0 in its line without
+// touching the others; only the first 4 bytes of a value count, whatever its type.
+E2E_TEST(NegativeAndUnreadableCountersShowZero)
+{
+    Started s;
+    CHECK_TRUE(s.Start(-5));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1003) == "CPU使用:0%"; }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 0%"); }, 5000));
+
+    CHECK_TRUE(SetCounter("KERNEL\\Threads", -7));
+    CHECK_TRUE(SetCounter("VMM\\cpgFree", -4096));
+    CHECK_TRUE(SetCounter("VMM\\cpgLocked", 5000));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, 1014) == "4\n0\n4"; }, 5000));
+    long totals[3] = {};
+    EXPECT_TRUE(ParseBlock(ItemText(s.page, 1011), totals) && totals[1] == 0);
+
+    DeleteCounter("VMM\\cpgFree");
+    CHECK_TRUE(SetCounter("VMM\\cpgLocked", 2048));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, 1014) == "2\n0\n2"; }, 5000));
+    CHECK_TRUE(SetCounter("VMM\\cpgFree", 3072));
+    DeleteCounter("VMM\\cpgLocked");
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, 1014) == "3\n3\n0"; }, 5000));
+
+    // A DWORD-typed value, and a longer binary one whose bytes after the fourth are left out.
+    CHECK_TRUE(SetCounterBytes("KERNEL\\CPUUsage", REG_DWORD, {45, 0, 0, 0}));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1003) == "CPU使用:45%"; }, 5000));
+    CHECK_TRUE(SetCounterBytes("KERNEL\\CPUUsage", REG_BINARY, {46, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F}));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1003) == "CPU使用:46%"; }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 46%"); }, 5000));
+    CHECK_TRUE(SetCounterBytes("KERNEL\\Threads", REG_BINARY, {0x39, 0x30, 0, 0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_TRUE(WaitUntil([&] { return ParseBlock(ItemText(s.page, 1011), totals) && totals[1] == 12345; }, 5000));
+}
+
+// The CPU meter and curve at the two ends of the scale: at 0 % the bar is all dark green and the
+// newest sample lies on the inner bottom line; at 100 % the lit part is 33 pixels tall and the
+// newest sample stands 50 pixels above that line.
+E2E_TEST(MeterAndCurveAtZeroAndHundredPercent)
+{
+    Started s;
+    CHECK_TRUE(s.Start(0));
+    HWND meter = Item(s.page, 1003);
+    HWND graph = Item(s.page, 1004);
+    CHECK_TRUE(meter && graph);
+    Sleep(1000);
+    Picture pic;
+    CHECK_TRUE(FreshPicture(s, "perf_page_cpu0_e2e.bmp", &pic));
+    ControlBox m = BoxOf(s.main, meter);
+    ControlBox g = BoxOf(s.main, graph);
+    printf("    meter %dx%d, graph %dx%d\n", m.w, m.h, g.w, g.h);
+    int barBottom = m.h - 20;
+    int x = m.x + m.w / 2;
+    int litPixels = 0;
+    for (int y = 7; y < barBottom; ++y)
+        litPixels += pic.At(x, m.y + y) == RGB(0, 255, 0) ? 1 : 0;
+    EXPECT_EQ(litPixels, 0);
+    EXPECT_EQ(pic.At(x, m.y + barBottom - 1), RGB(0, 128, 0));
+    EXPECT_EQ(pic.At(x, m.y + 7), RGB(0, 128, 0));
+    EXPECT_EQ(TextMismatches(pic, m, RenderMeterText("  0%  ", m.w, m.h)), 0);
+    EXPECT_EQ(pic.At(g.x + 199, g.y + g.h - 2), RGB(0, 255, 0));
+    EXPECT_EQ(pic.At(g.x + 150, g.y + g.h - 2), RGB(0, 255, 0));  // the zeros of the first refreshes
+
+    CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 100));
+    CHECK_TRUE(FreshPicture(s, "perf_page_cpu100_e2e.bmp", &pic));
+    litPixels = 0;
+    for (int y = 0; y < m.h; ++y)
+        litPixels += pic.At(x, m.y + y) == RGB(0, 255, 0) && y < barBottom ? 1 : 0;
+    EXPECT_EQ(litPixels, 33);
+    EXPECT_EQ(pic.At(x, m.y + barBottom - 1), RGB(0, 255, 0));
+    EXPECT_EQ(pic.At(x, m.y + barBottom - 33), RGB(0, 255, 0));
+    if (barBottom - 34 >= 7)
+        EXPECT_EQ(pic.At(x, m.y + barBottom - 34), RGB(0, 128, 0));
+    EXPECT_EQ(TextMismatches(pic, m, RenderMeterText("  100%  ", m.w, m.h)), 0);
+    // The newest sample: the segment from x = 199 towards x = 200 starts 50 pixels up.
+    EXPECT_EQ(pic.At(g.x + 199, g.y + g.h - 2 - 50), RGB(0, 255, 0));
+    EXPECT_NE(pic.At(g.x + 199, g.y + g.h - 2 - 51), RGB(0, 255, 0));
+
+    // The memory meter and curve of the same refresh, from the figures it wrote in block 1012.
+    long phys[3] = {};
+    CHECK_TRUE(ParseBlock(ItemText(s.page, 1012), phys));
+    ControlBox mm = BoxOf(s.main, Item(s.page, 1008));
+    ControlBox mg = BoxOf(s.main, Item(s.page, 1009));
+    char text[32];
+    snprintf(text, sizeof text, "  %ldK  ", phys[2]);
+    EXPECT_EQ(TextMismatches(pic, mm, RenderMeterText(text, mm.w, mm.h)), 0);
+    double meterScale = static_cast<double>(phys[0] / (mm.h - 27));
+    int meterLit = static_cast<int>(phys[2] / meterScale);
+    int memBottom = mm.h - 20;
+    int memLitPixels = 0;
+    for (int y = 7; y < memBottom; ++y)
+        memLitPixels += pic.At(mm.x + mm.w / 2, mm.y + y) == RGB(0, 255, 0) ? 1 : 0;
+    printf("    memory in use %ld K of %ld K: %d lit pixels in the meter\n", phys[2], phys[0], memLitPixels);
+    EXPECT_EQ(memLitPixels, meterLit);
+    double graphScale = static_cast<double>(phys[0] / (mg.h - 2));
+    int sample = static_cast<int>(phys[2] / graphScale);
+    EXPECT_EQ(pic.At(mg.x + 199, mg.y + mg.h - 2 - sample), RGB(0, 255, 0));
+}
+
+// The eleven gauge icons built into the program, pixel for pixel: the sunken box, the unlit
+// pattern, the lit rows from the bottom, and transparency outside the box.
+E2E_TEST(EveryGaugeIconIsBuiltIntoTheProgram)
+{
+    HMODULE exe = LoadLibraryExA(KorvaneExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    CHECK_TRUE(exe);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 16;
+    bi.bmiHeader.biHeight = -16;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    CHECK_TRUE(bmp && bits);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    const unsigned* px = static_cast<const unsigned*>(bits);
+    for (int level = 0; level <= 10; ++level) {
+        HICON icon = static_cast<HICON>(LoadImageA(exe, MAKEINTRESOURCEA(132 + level), IMAGE_ICON, 16, 16, 0));
+        if (!EXPECT_TRUE(icon != nullptr))
+            continue;
+        // Drawn on two backgrounds: a pixel that follows the background is transparent.
+        COLORREF drawn[2][16][16];
+        const COLORREF backgrounds[2] = {RGB(255, 0, 255), RGB(0, 0, 255)};
+        for (int b = 0; b < 2; ++b) {
+            RECT all = {0, 0, 16, 16};
+            HBRUSH brush = CreateSolidBrush(backgrounds[b]);
+            FillRect(dc, &all, brush);
+            DeleteObject(brush);
+            DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+            GdiFlush();
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    unsigned v = px[y * 16 + x];
+                    drawn[b][y][x] = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+                }
+        }
+        DestroyIcon(icon);
+        int lit = level == 10 ? 11 : level;
+        int wrong = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                COLORREF want = 0xFFFFFFFF;  // transparent
+                if ((y == 1 && x >= 2 && x <= 12) || (x == 2 && y >= 1 && y <= 13))
+                    want = RGB(128, 128, 128);
+                if ((x == 13 && y >= 1 && y <= 13) || (y == 13 && x >= 3 && x <= 13))
+                    want = RGB(255, 255, 255);
+                if (x >= 3 && x <= 12 && y >= 2 && y <= 12) {
+                    if (y > 12 - lit)
+                        want = RGB(0, 255, 0);
+                    else if (y % 2 == 0 && x % 2 == 1)
+                        want = RGB(0, 0, 0);
+                    else
+                        want = RGB(0, 128, 0);
+                }
+                bool transparent = drawn[0][y][x] == backgrounds[0] && drawn[1][y][x] == backgrounds[1];
+                bool ok = want == 0xFFFFFFFF ? transparent : (drawn[0][y][x] == want && drawn[1][y][x] == want);
+                if (!ok && wrong++ < 3)
+                    printf("    icon %d, pixel (%d, %d): %06lx/%06lx\n", 132 + level, x, y,
+                           static_cast<unsigned long>(drawn[0][y][x]), static_cast<unsigned long>(drawn[1][y][x]));
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    FreeLibrary(exe);
+}
+
+// The gauge is in the notification area for as long as the program runs, and leaves with it.
+E2E_TEST(GaugeLeavesTheNotificationAreaOnExit)
+{
+    Started s;
+    // A figure no other case uses: icons of programs killed earlier may linger in Wine's tray.
+    CHECK_TRUE(s.Start(13));
+    CHECK_TRUE(WaitUntil([] { return HasTrayTip(L"CPU占用: 13%"); }, 5000));
+    CHECK_TRUE(s.k.Exit());
+    EXPECT_TRUE(WaitUntil([] { return !HasTrayTip(L"CPU占用: 13%"); }, 5000));
+    for (const std::wstring& t : TrayTips())
+        printf("    tip left: %ls\n", t.c_str());
+}
+
+// The tray menu's super tasks travel on to the main window like the main menu's: the takeover
+// (checked in the main menu, the program in the real-time class) and the lock.
+E2E_TEST(TrayMenuTakeoverAndLockReachTheMainWindow)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    HWND menu = OpenTrayMenu(s.page);
+    CHECK_TRUE(menu);
+    PostMessageA(s.page, WM_CHAR, 'i', 0);
+    EXPECT_TRUE(WaitUntil([&] { return MenuChecked(s.main, kCmdTakeover); }, 5000));
+    CHECK_TRUE(Sync(s.main));
+    EXPECT_EQ(GetPriorityClass(s.k.Process()), static_cast<DWORD>(REALTIME_PRIORITY_CLASS));
+    CHECK_TRUE(PostCommand(s.main, kCmdTakeover));  // ended from the main menu
+    CHECK_TRUE(WaitUntil([&] { return !MenuChecked(s.main, kCmdTakeover); }, 5000));
+    CHECK_TRUE(Sync(s.main));
+    EXPECT_EQ(GetPriorityClass(s.k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+
+    menu = OpenTrayMenu(s.page);
+    CHECK_TRUE(menu);
+    PostMessageA(s.page, WM_CHAR, 'l', 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(s.main) && !FindDialogs(s.k.Pid()).empty(); }, 10000));
+    s.k.Kill();  // locked: ended from outside
 }

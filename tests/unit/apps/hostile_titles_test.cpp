@@ -81,8 +81,8 @@ TEST_F(HostileTitlesTest, ChangeInsideTheComparedBytesIsWrittenPastThemIsNot)
     list.RefreshWindowList();
     int writes = rows.cellWrites;
 
-    // A change beyond the bytes that a cell read returns cannot be seen.
-    windows.Find(7)->title = title.substr(0, 500) + "changed";
+    // A change beyond the bytes that the title buffer reads cannot be seen.
+    windows.Find(7)->title = title.substr(0, 1100) + "changed";
     list.RefreshWindowList();
     EXPECT_EQ(rows.cellWrites, writes);
 
@@ -91,6 +91,26 @@ TEST_F(HostileTitlesTest, ChangeInsideTheComparedBytesIsWrittenPastThemIsNot)
     list.RefreshWindowList();
     EXPECT_EQ(rows.Cell(0, kColTitle), windows.Find(7)->title.substr(0, kTitleCap - 1));
     EXPECT_EQ(RowsOf(7), 1);
+}
+
+// A title longer than a list cell's usual 100 bytes follows the same rule as a short one: a
+// change after its 99th byte is shown, a shrink to its own beginning is not, and a steady one is
+// never rewritten.
+TEST_F(HostileTitlesTest, LongTitleChangesAfterItsHundredthByteAreShown)
+{
+    const std::string stem = "Long " + std::string(140, 'x');
+    windows.Add(9, stem + " one");
+    list.RefreshWindowList();
+    windows.Find(9)->title = stem + " two";
+    list.RefreshWindowList();
+    EXPECT_EQ(rows.Cell(0, kColTitle), stem + " two");
+    int writes = rows.cellWrites;
+    list.RefreshWindowList();
+    EXPECT_EQ(rows.cellWrites, writes);
+    windows.Find(9)->title = stem;
+    list.RefreshWindowList();
+    EXPECT_EQ(rows.Cell(0, kColTitle), stem + " two");
+    EXPECT_EQ(rows.cellWrites, writes);
 }
 
 }  // namespace
