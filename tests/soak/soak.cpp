@@ -403,14 +403,10 @@ int main(int argc, char** argv)
     EndStrayKorvanes();
     // Without a window manager Wine waits for a managed window to be withdrawn whenever one of
     // them is hidden or destroyed, a silence that has nothing to do with the program measured.
-    {
-        HKEY h;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_WRITE, nullptr, &h,
-                            nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(h, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-            RegCloseKey(h);
-        }
-    }
+    const char kX11Key[] = "Software\\Wine\\X11 Driver";
+    std::string oldManaged;
+    const bool hadManaged = ReadRegValue(HKEY_CURRENT_USER, kX11Key, "Managed", &oldManaged);
+    WriteRegValue(HKEY_CURRENT_USER, kX11Key, "Managed", "N");
 
     ResetKorvaneRegistry();
     std::map<std::string, std::string> settings = KnownSettings();
@@ -686,8 +682,13 @@ int main(int argc, char** argv)
         Log("the Run entry changed");
     }
 
-    // Wine's default again for whatever runs next in the prefix.
-    DeleteRegValue(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed");
+    // Leave no soak settings (the fastest speed, a password) to whatever runs next in the prefix.
+    ResetKorvaneRegistry();
+    // The prefix's own setting again for whatever runs next in it (the tests want it "N").
+    if (hadManaged)
+        WriteRegValue(HKEY_CURRENT_USER, kX11Key, "Managed", oldManaged.c_str());
+    else
+        DeleteRegValue(HKEY_CURRENT_USER, kX11Key, "Managed");
 
     // The table.
     long growth = rssWarm >= 0 && rssEnd >= 0 ? rssEnd - rssWarm : -1;
