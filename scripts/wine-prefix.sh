@@ -19,8 +19,10 @@ fi
 # Unmanaged X windows: Xvfb has no window manager, and with managed windows Wine 8 waits up to
 # 2 s for each hidden window to be withdrawn and loses key presses (hot keys included) once a
 # window has been minimised.
-# Set on every run: a program run in the prefix may have changed it since.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+if [ ! -f "$WINEPREFIX/.korvane-unmanaged" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  touch "$WINEPREFIX/.korvane-unmanaged"
+fi
 wineserver -p 120 >/dev/null 2>&1 || true
 # Start the prefix's background services now, detached from the caller's output.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
