@@ -313,13 +313,14 @@ E2E_TEST(SwitchToBringsTheSelectedWindowToTheFront)
     CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hRun) == kRunning && StatusOf(hList, hBusy) == kNotResponding; },
                          9000));
     AnswerWatch watch(hMain);
+    // Each switch starts from another window in front. (Under Wine this program cannot always
+    // take the foreground itself, so the second switch starts from the first one's target.)
     SetForegroundWindow(hMain);
-    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == hMain; }, 3000));
+    WaitUntil([&] { return GetForegroundWindow() != hRun; }, 3000);
+    CHECK_TRUE(GetForegroundWindow() != hRun);
     CHECK_TRUE(SelectRow(hList, FindRow(hList, hRun)));
     CHECK_TRUE(SendCommand(hPage, 1006));
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == hRun; }, 3000));
-    SetForegroundWindow(hMain);
-    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == hMain; }, 3000));
     CHECK_TRUE(SelectRow(hList, FindRow(hList, hBusy)));
     // The busy window takes its activation 100 ms a message at a time, and under Wine the X
     // focus events can hand the foreground back meanwhile: a second switch settles it.
