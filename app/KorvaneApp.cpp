@@ -118,6 +118,15 @@ void CKorvaneApp::OnAppExit()
 
 void CKorvaneApp::OnHelpContents()
 {
+    // The help file beside the program, not in the current folder: started from the Run key the
+    // program's current folder is the Windows folder.
+    const char kHelpFile[] = "Korvane.hlp";
+    char path[MAX_PATH + sizeof kHelpFile] = {};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return;
+    int offset = GetFileNameOffset(path);
+    memcpy(path + (offset < 0 ? 0 : offset), kHelpFile, sizeof kHelpFile);
     CKorvaneDlg* pDlg = GetMainDlg();
-    ShellExecuteA(pDlg ? pDlg->m_hWnd : nullptr, "Open", "Korvane.hlp", nullptr, nullptr, SW_SHOW);
+    ShellExecuteA(pDlg ? pDlg->m_hWnd : nullptr, "Open", path, nullptr, nullptr, SW_SHOW);
 }

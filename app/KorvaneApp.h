@@ -12,8 +12,6 @@ public:
 
     void OnAppExit();
     void OnHelpContents();
-    // True when the entered password unlocks the computer.
-    bool CheckUnlockPassword(const char* password);
 
     CKorvaneDlg* GetMainDlg() const;
     // The folder that holds the running korvane.exe; empty when it does not fit 80 bytes.

@@ -5,6 +5,9 @@
 #include "apps/ApplicationsPage.h"
 #include "perf/PerformancePage.h"
 #include "process/ProcessPage.h"
+#include "protect/CoverWindow.h"
+#include "protect/LockDialog.h"
+#include "protect/ProtectWin32.h"
 #include "res/resource.h"
 
 namespace {
@@ -26,6 +29,10 @@ const CommandEntry<CKorvaneDlg> kCommands[] = {
 
 // Posted to itself when the hidden main window was activated while locked.
 const UINT WM_RETURN_TO_LOCK = WM_APP + 0x40;
+// Posted to itself when the window has come onto the screen, handled once the showing is over.
+const UINT WM_SHOWN_ON_SCREEN = WM_APP + 0x41;
+// Posted to itself when it lost the activation during the takeover, checked once the change is over.
+const UINT WM_TAKEOVER_KEYBOARD = WM_APP + 0x42;
 
 // Brings forward the enabled, visible window owned (at any depth) by the main window: the lock
 // dialog, or the dialog or message box it runs.
@@ -57,7 +64,25 @@ private:
     CMenu m_menu;
 };
 
+// Broadcast by the shell when it has (re)built the taskbar, after Explorer restarted: the
+// notification area then holds none of the icons that were there.
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 }  // namespace
+
+void ArmRefreshTimer(const CWnd& wnd, UINT_PTR nIDEvent, int period)
+{
+    wnd.KillTimer(nIDEvent);
+    // Not a huge period: some versions of Windows replace a period above USER_TIMER_MAXIMUM by
+    // a small one, which would make "paused" the fastest speed.
+    UINT elapse = TimerElapse(period);
+    if (elapse != 0)
+        wnd.SetTimer(nIDEvent, elapse);
+}
 
 CKorvaneDlg::CKorvaneDlg() : CDialog(IDD_KORVANE_DIALOG, nullptr)
 {
@@ -101,7 +126,7 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     if (theApp.m_bTopmost)
         SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetTimer(TIMER_REFRESH, TimerElapse(theApp.m_nRefreshPeriod));
+    ArmRefreshTimer(*this, TIMER_REFRESH, theApp.m_nRefreshPeriod);
     return TRUE;
 }
 
@@ -120,8 +145,28 @@ void CKorvaneDlg::SelectPage(int nPage)
         return;
     pages[nPage]->SetWindowPos(HWND_TOP, kPageX, kPageY, 0, 0, SWP_NOSIZE);
     pages[nPage]->ShowWindow(SW_SHOW);
-    if (nPage == 2)
+    if (nPage == 0)
+        m_pApplicationsPage->OnShown();
+    else if (nPage == 1)
+        m_pProcessPage->OnShown();
+    else
         m_pPerformancePage->RefreshPerformance();
+}
+
+void CKorvaneDlg::OnShownOnScreen()
+{
+    if (!IsShownOnScreen())
+        return;
+    // Paint first: a paint still pending would cover what is drawn straight on the screen.
+    ::UpdateWindow(m_hWnd);
+    if (m_statusShown.Shown())
+        UpdateStatusBar();
+    if (m_pApplicationsPage->IsWindowVisible())
+        m_pApplicationsPage->OnShown();
+    else if (m_pProcessPage->IsWindowVisible())
+        m_pProcessPage->OnShown();
+    else if (m_pPerformancePage->IsWindowVisible())
+        m_pPerformancePage->OnShown();
 }
 
 bool CKorvaneDlg::OnCmdMsg(UINT nID)
@@ -145,7 +190,8 @@ bool CKorvaneDlg::OnNotify(const NMHDR& nmhdr, LRESULT& result)
 
 void CKorvaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == TIMER_REFRESH)
+    // Hidden or minimised, the status bar cannot be seen: it is brought up to date when shown.
+    if (nIDEvent == TIMER_REFRESH && m_statusShown.Tick(IsShownOnScreen()))
         UpdateStatusBar();
 }
 
@@ -165,10 +211,36 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         // front): give the keyboard back to the lock dialog once this activation is over.
         if (m_bLocked && LOWORD(wParam) != WA_INACTIVE)
             PostMessage(WM_RETURN_TO_LOCK);
+        if (m_bTakeover && LOWORD(wParam) == WA_INACTIVE)
+            PostMessage(WM_TAKEOVER_KEYBOARD);
         return FALSE;
     case WM_RETURN_TO_LOCK:
         if (m_bLocked)
             ::EnumThreadWindows(::GetCurrentThreadId(), ActivateLockPopup, reinterpret_cast<LPARAM>(m_hWnd));
+        return TRUE;
+    case WM_TAKEOVER_KEYBOARD: {
+        // The keyboard left the window above the cover for nowhere (the X11 focus of a system
+        // under Wine can drop to the desktop): it comes back here. A window that took it keeps it.
+        HWND hForeground = ::GetForegroundWindow();
+        if (m_bTakeover && !m_bLocked &&
+            (!hForeground || hForeground == ::GetDesktopWindow() ||
+             (m_pCoverWindow && hForeground == m_pCoverWindow->m_hWnd)))
+            TakeForeground(m_hWnd);
+        return TRUE;
+    }
+    case WM_ENDSESSION:
+        if (wParam)
+            OnEndSession();
+        return FALSE;
+    case WM_WINDOWPOSCHANGED: {
+        bool shown = IsShownOnScreen();
+        if (shown && !m_bShownOnScreen)
+            PostMessage(WM_SHOWN_ON_SCREEN);
+        m_bShownOnScreen = shown;
+        return CDialog::WindowProc(msg, wParam, lParam);
+    }
+    case WM_SHOWN_ON_SCREEN:
+        OnShownOnScreen();
         return TRUE;
     case WM_WINDOWPOSCHANGING:
         // While locked the window stays hidden, whoever asks to show it (a second instance calls
@@ -177,6 +249,13 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
         return FALSE;
     default:
+        if (msg == TaskbarCreatedMessage()) {
+            if (m_pPerformancePage)
+                m_pPerformancePage->AddTrayIcon();
+            return TRUE;
+        }
+        if (msg == QueryCancelAutoPlayMessage() && m_bLocked)
+            return SetMsgResult(1);  // an inserted disc starts nothing behind the lock
         return CDialog::WindowProc(msg, wParam, lParam);
     }
 }
@@ -260,12 +339,9 @@ void CKorvaneDlg::OnRefreshNow()
 void CKorvaneDlg::OnUpdateSpeed(UINT nID)
 {
     theApp.ChooseSpeed(nID);
-    UINT elapse = TimerElapse(theApp.m_nRefreshPeriod);
     m_pProcessPage->RefreshProcessList();
-    m_pApplicationsPage->KillTimer(TIMER_REFRESH);
-    m_pApplicationsPage->SetTimer(TIMER_REFRESH, elapse);
-    m_pPerformancePage->KillTimer(TIMER_REFRESH);
-    m_pPerformancePage->SetTimer(TIMER_REFRESH, elapse);
+    ArmRefreshTimer(*m_pApplicationsPage, TIMER_REFRESH, theApp.m_nRefreshPeriod);
+    ArmRefreshTimer(*m_pPerformancePage, TIMER_REFRESH, theApp.m_nRefreshPeriod);
     m_pPerformancePage->RefreshPerformance();
     CMenu menu(GetMenu());
     for (UINT id = ID_SPEED_HIGH; id <= ID_SPEED_REALTIME; ++id)
@@ -279,9 +355,22 @@ void CKorvaneDlg::OnAbout()
     dlg.DoModal();
 }
 
-void CKorvaneDlg::OnDestroy()
+void CKorvaneDlg::OnEndSession()
+{
+    // The system ends the process once this message is answered: no quit message, no OnDestroy.
+    if (m_bTakeover)
+        OnQuickTakeover();
+    SaveSettings();
+}
+
+void CKorvaneDlg::SaveSettings()
 {
     theApp.SaveSettings(DefaultRegistry(), m_tabPages.GetCurSel());
+}
+
+void CKorvaneDlg::OnDestroy()
+{
+    SaveSettings();
     delete m_pProcessPage;
     m_pProcessPage = nullptr;
     delete m_pPerformancePage;

@@ -1,6 +1,7 @@
 // The main window: tabs with the three pages, menu commands, hot keys, status bar, options.
 #pragma once
 #include "framework/Controls.h"
+#include "common/ShownRefresh.h"
 #include "framework/Dialog.h"
 #include "protect/Takeover.h"
 #include <vector>
@@ -32,6 +33,8 @@ public:
     void OnSetUnlockPassword();
     void OnAbout();
     void OnRestore();
+    // Windows is ending: what Exit would do before the program goes (takeover ended, settings saved).
+    void OnEndSession();
 
     // The takeover's priority changes.
     void DemoteOtherProcesses();
@@ -61,4 +64,17 @@ private:
     // True when the system command was handled here (no default handling).
     bool OnSysCommand(UINT nID, LPARAM lParam);
     LRESULT OnHotKey(WPARAM nHotKeyId);
+    void SaveSettings();
+    // The window has just come onto the screen (shown or restored): the status bar and the page
+    // shown catch up on what their timers skipped meanwhile.
+    void OnShownOnScreen();
+    // Writes a status field only when its text changes.
+    void SetStatusField(int id, const char* text);
+
+    bool m_bShownOnScreen = false;
+    CShownRefresh m_statusShown;
+    char m_szStatusFormats[3][64] = {};  // the status bar's format strings, loaded once
 };
+
+// Starts or restarts a refresh timer with a speed's period; the paused speed stops it.
+void ArmRefreshTimer(const CWnd& wnd, UINT_PTR nIDEvent, int period);

@@ -10,7 +10,6 @@
 namespace {
 
 const int kCommandCap = 1024;
-const int kBrowseFileCap = 80;
 
 }  // namespace
 
@@ -49,7 +48,8 @@ bool CNewTaskDlg::OnCmdMsg(UINT nID)
 
 void CNewTaskDlg::OnBrowse()
 {
-    char file[kBrowseFileCap] = {};
+    // A path-sized buffer: the dialog refuses a choice that does not fit, and says nothing.
+    char file[MAX_PATH] = {};
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // Windows 9x refuses the larger 2000 structure
     ofn.hwndOwner = m_hWnd;

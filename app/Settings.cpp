@@ -18,7 +18,7 @@ int LoadedSpeedPeriod(int index, int fallback)
 
 unsigned TimerElapse(int period)
 {
-    return static_cast<unsigned>(period);
+    return period < 0 ? 0u : static_cast<unsigned>(period);
 }
 
 std::string StartupWord(const char* commandLine)

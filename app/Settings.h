@@ -21,7 +21,8 @@ enum {
 int MenuSpeedPeriod(int index, int fallback);
 // Timer period for an update-speed index loaded at start-up; `fallback` for other indexes.
 int LoadedSpeedPeriod(int index, int fallback);
-// The period handed to the platform's timer: -1 (paused) becomes 0xFFFFFFFF ms.
+// The period handed to the platform's timer, or 0 for the paused speed (-1), whose timer is
+// stopped instead: it never ticks.
 unsigned TimerElapse(int period);
 
 // The start-up word: the first argument of the command line that is not an option ('/' or '-').

@@ -5,23 +5,35 @@
 #include "process/Process.h"
 #include "res/resource.h"
 #include <stdio.h>
+#include <string.h>
 
 void CKorvaneDlg::UpdateStatusBar()
 {
-    char format[64];
+    static const UINT kFormats[3] = {IDS_PROCESS_COUNT, IDS_CPU_USAGE, IDS_MEMORY_USAGE};
+    for (int i = 0; i < 3; ++i) {
+        if (!m_szStatusFormats[i][0])
+            AfxLoadString(kFormats[i], m_szStatusFormats[i], sizeof m_szStatusFormats[i]);
+    }
     char text[128];
     CProcess process;
     process.GetProccesStatue();
 
-    AfxLoadString(IDS_PROCESS_COUNT, format, sizeof format);
-    snprintf(text, sizeof text, format, process.m_nProcessCount);
-    SetDlgItemText(IDC_STATUS_PROCESSES, text);
+    snprintf(text, sizeof text, m_szStatusFormats[0], process.m_nProcessCount);
+    SetStatusField(IDC_STATUS_PROCESSES, text);
 
-    AfxLoadString(IDS_CPU_USAGE, format, sizeof format);
-    snprintf(text, sizeof text, format, m_pPerformancePage->m_nCpuUsage);
-    SetDlgItemText(IDC_STATUS_CPU, text);
+    snprintf(text, sizeof text, m_szStatusFormats[1], m_pPerformancePage->m_nCpuUsage);
+    SetStatusField(IDC_STATUS_CPU, text);
 
-    AfxLoadString(IDS_MEMORY_USAGE, format, sizeof format);
-    snprintf(text, sizeof text, format, m_pPerformancePage->m_nAvailPhys, m_pPerformancePage->m_nTotalPhys);
-    SetDlgItemText(IDC_STATUS_MEMORY, text);
+    snprintf(text, sizeof text, m_szStatusFormats[2], m_pPerformancePage->m_nAvailPhys, m_pPerformancePage->m_nTotalPhys);
+    SetStatusField(IDC_STATUS_MEMORY, text);
+    m_statusShown.Ran();
+}
+
+void CKorvaneDlg::SetStatusField(int id, const char* text)
+{
+    // A static repaints itself on every new text, even an equal one.
+    char current[128];
+    if (GetDlgItemText(id, current, sizeof current) == strlen(text) && strcmp(current, text) == 0)
+        return;
+    SetDlgItemText(id, text);
 }

@@ -2,6 +2,7 @@
 #include "apps/ApplicationsPage.h"
 #include "apps/EndProgramDlg.h"
 #include "framework/App.h"
+#include "framework/Platform.h"
 #include "res/resource.h"
 
 namespace {
@@ -31,6 +32,36 @@ private:
     CDialog* m_pOwner;
 };
 
+// The hang check's questions and results travel to the page's thread, which owns the rows.
+class CPageHangSink : public IHangCheckSink {
+public:
+    CPageHangSink(HWND hPage, UINT msgList, UINT msgShouldProbe, UINT msgResult)
+        : m_hPage(hPage), m_msgList(msgList), m_msgShouldProbe(msgShouldProbe), m_msgResult(msgResult)
+    {
+    }
+    void ListWindows(std::vector<WindowHandle>* windows) override
+    {
+        ::SendMessageA(m_hPage, m_msgList, 0, reinterpret_cast<LPARAM>(windows));
+    }
+    bool ShouldProbe(WindowHandle hWnd) override
+    {
+        return ::SendMessageA(m_hPage, m_msgShouldProbe, static_cast<WPARAM>(hWnd), 0) != 0;
+    }
+    void Report(WindowHandle hWnd, bool answered) override
+    {
+        ::SendMessageA(m_hPage, m_msgResult, static_cast<WPARAM>(hWnd), answered ? 1 : 0);
+    }
+
+private:
+    HWND m_hPage;
+    UINT m_msgList;
+    UINT m_msgShouldProbe;
+    UINT m_msgResult;
+};
+
+// The page whose hang check waits for late answers; the answers arrive on its thread.
+CApplicationsPage* g_pLatePage = nullptr;
+
 const CommandEntry<CApplicationsPage> kCommands[] = {
     Command(IDC_END_TASK, &CApplicationsPage::OnEndTask),
     Command(IDC_SWITCH_TO, &CApplicationsPage::OnSwitchTo),
@@ -50,7 +81,8 @@ CApplicationsPage::CApplicationsPage(CDialog* pParent)
       m_pImageList(new CImageList),
       m_rows(m_listTasks),
       m_icons(m_pImageList),
-      m_taskList(m_rows, m_windows, m_icons)
+      m_taskList(m_rows, m_windows, m_icons),
+      m_hangStatus(m_rows)
 {
 }
 
@@ -86,6 +118,7 @@ BOOL CApplicationsPage::OnInitDialog()
     m_listTasks.InsertColumn(kColHandle, "窗口号", LVCFMT_RIGHT, -10);
     m_listTasks.InsertColumn(kColProcess, "进程号", LVCFMT_RIGHT, -10);
 
+    g_pLatePage = this;
     RefreshWindowList();
     StartHangCheck();
     SetTimer(TIMER_REFRESH, kRefreshMs);
@@ -95,8 +128,10 @@ BOOL CApplicationsPage::OnInitDialog()
 
 void CApplicationsPage::RefreshWindowList()
 {
-    if (m_listTasks.m_hWnd)
-        m_taskList.RefreshWindowList();
+    if (!m_listTasks.m_hWnd)
+        return;
+    m_taskList.RefreshWindowList();
+    m_listShown.Ran();
 }
 
 HWND CApplicationsPage::GetSelectedWindow() const
@@ -112,6 +147,7 @@ void CApplicationsPage::StartHangCheck()
         ::CloseHandle(m_hHangCheckThread);
         m_hHangCheckThread = nullptr;
     }
+    m_hangShown.Ran();
     m_bHangCheckBusy = 1;
     m_bStopHangCheck = 0;
     DWORD threadId;  // Windows 95 refuses a null thread-id pointer
@@ -123,10 +159,10 @@ void CApplicationsPage::StartHangCheck()
 DWORD WINAPI CApplicationsPage::HangCheckThread(LPVOID pParam)
 {
     CApplicationsPage* self = static_cast<CApplicationsPage*>(pParam);
-    // Every list access is a message to the control, carried out by the page's own thread.
-    CListCtrlRows rows(self->m_listTasks);
+    // The rows are read and written by the page's own thread, each request in one step.
     CWindowProbeWin32 probe;
-    RunHangCheckPass(rows, probe, &self->m_bStopHangCheck);
+    CPageHangSink sink(self->m_hWnd, WM_HANG_LIST, WM_HANG_SHOULD_PROBE, WM_HANG_RESULT);
+    RunHangCheckPass(probe, sink, &self->m_bStopHangCheck);
     ::InterlockedExchange(&self->m_bHangCheckBusy, 0);
     return 0;
 }
@@ -148,9 +184,43 @@ void CApplicationsPage::StopHangCheck()
     m_bHangCheckBusy = 0;
 }
 
+INT_PTR CApplicationsPage::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    WindowHandle hWnd = static_cast<WindowHandle>(wParam);
+    if (msg == WM_HANG_LIST) {
+        m_hangStatus.ListWindows(reinterpret_cast<std::vector<WindowHandle>*>(lParam));
+        return SetMsgResult(0);
+    }
+    if (msg == WM_HANG_SHOULD_PROBE)
+        return SetMsgResult(m_hangStatus.ShouldProbe(hWnd) ? 1 : 0);
+    if (msg == WM_HANG_RESULT) {
+        OnHangResult(hWnd, lParam != 0);
+        return SetMsgResult(0);
+    }
+    return CDialog::WindowProc(msg, wParam, lParam);
+}
+
+void CApplicationsPage::OnHangResult(WindowHandle hWnd, bool answered)
+{
+    if (!m_hangStatus.WriteResult(hWnd, answered))
+        return;
+    // The timed-out null message is still queued for the window. A second one behind it, whose
+    // answer comes back to this thread, tells when the window works through its queue again.
+    if (!::SendMessageCallbackA(ToHwnd(hWnd), WM_NULL, 0, 0, LateAnswerProc, 0))
+        m_hangStatus.Answered(hWnd);
+}
+
+VOID CALLBACK CApplicationsPage::LateAnswerProc(HWND hWnd, UINT, ULONG_PTR, LRESULT)
+{
+    if (g_pLatePage)
+        g_pLatePage->m_hangStatus.Answered(FromHwnd(hWnd));
+}
+
 void CApplicationsPage::OnDestroy()
 {
     StopHangCheck();
+    if (g_pLatePage == this)
+        g_pLatePage = nullptr;
     // Without LVS_SHAREIMAGELISTS the list would destroy the image list with itself; the page
     // owns it and deletes it in its destructor.
     m_listTasks.SetImageList(nullptr, LVSIL_SMALL);
@@ -158,9 +228,23 @@ void CApplicationsPage::OnDestroy()
 
 void CApplicationsPage::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == TIMER_REFRESH)
+    // Hidden (another tab, or the main window hidden or minimised): neither the list nor the
+    // statuses need to be kept current.
+    bool shown = IsShownOnScreen();
+    if (nIDEvent == TIMER_REFRESH) {
+        if (m_listShown.Tick(shown))
+            RefreshWindowList();
+    } else if (nIDEvent == TIMER_HANG_CHECK) {
+        if (m_hangShown.Tick(shown))
+            StartHangCheck();
+    }
+}
+
+void CApplicationsPage::OnShown()
+{
+    if (m_listShown.Shown())
         RefreshWindowList();
-    else if (nIDEvent == TIMER_HANG_CHECK)
+    if (m_hangShown.Shown())
         StartHangCheck();
 }
 
@@ -232,8 +316,13 @@ void CApplicationsPage::SetWindowLevel(HWND hInsertAfter)
         return;
     UINT flags = SWP_NOMOVE | SWP_NOSIZE;
     // Moving another thread's window waits for that thread; a hung one would freeze the page.
-    if (!WindowAnswers(hWnd, kAnswerMs))
+    // Windows 95 has no asynchronous move (the flag would make the call fail): there a hung
+    // window keeps its place.
+    if (!WindowAnswers(hWnd, kAnswerMs)) {
+        if (IsWindows95())
+            return;
         flags |= SWP_ASYNCWINDOWPOS;
+    }
     ::SetWindowPos(hWnd, hInsertAfter, 0, 0, 0, 0, flags);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include "apps/TaskList.h"
 #include "apps/TopWindowsWin32.h"
+#include "common/ShownRefresh.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/ListRowsWin32.h"
@@ -18,6 +19,9 @@ public:
     HWND GetSelectedWindow() const;
     // Starts the hang-check worker unless one is still running.
     void StartHangCheck();
+    // The page has come into view (its tab chosen, the main window shown or restored): the list
+    // and the hang check that the timers skipped while it could not be seen run at once.
+    void OnShown();
 
     void OnEndTask();
     void OnSwitchTo();
@@ -30,6 +34,7 @@ public:
     CImageList* m_pImageList;
 
 protected:
+    INT_PTR WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     bool OnCmdMsg(UINT nID) override;
@@ -41,7 +46,14 @@ protected:
     void OnCancel() override {}
 
 private:
+    // The hang-check worker's requests, sent to the page: the listed windows (lParam the
+    // worker's vector to fill), whether to probe a window and a probe's result (wParam the
+    // window handle, lParam of a result nonzero when the window answered).
+    enum { WM_HANG_LIST = WM_APP + 1, WM_HANG_SHOULD_PROBE = WM_APP + 2, WM_HANG_RESULT = WM_APP + 3 };
+
     static DWORD WINAPI HangCheckThread(LPVOID pParam);
+    static VOID CALLBACK LateAnswerProc(HWND hWnd, UINT msg, ULONG_PTR data, LRESULT result);
+    void OnHangResult(WindowHandle hWnd, bool answered);
     // Asks the worker to stop and waits for it, answering its list messages meanwhile.
     void StopHangCheck();
     void OnSelectionChanged();
@@ -52,7 +64,10 @@ private:
     CTopWindowsWin32 m_windows;
     CImageListIcons m_icons;
     CTaskList m_taskList;
+    CHangStatus m_hangStatus;
     HANDLE m_hHangCheckThread = nullptr;
     volatile LONG m_bHangCheckBusy = 0;
     volatile long m_bStopHangCheck = 0;
+    CShownRefresh m_listShown;
+    CShownRefresh m_hangShown;
 };

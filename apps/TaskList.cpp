@@ -81,32 +81,34 @@ bool CTaskList::IsExcludedTitle(const char* title)
     return false;
 }
 
-bool CTaskList::UpdateKnownWindow(WindowHandle hWnd, const char* title)
+void CTaskList::RetitleRow(int row, const char* title)
 {
-    int count = m_rows.GetCount();
-    for (int i = 0; i < count; ++i) {
-        if (ReadRowNumber(m_rows, i, kColHandle) != hWnd)
-            continue;
-        // Cells hold titles as they were read, at most kTitleCap - 1 bytes: read back whole, the
-        // shown text compares over all of strlen(title) bytes, long titles included, and a steady
-        // title is never rewritten. (A cell buffer smaller than the text would not do under Wine
-        // either: its list view then leaves the buffer without a terminating zero.)
-        char shown[kTitleCap];
-        m_rows.GetText(i, kColTitle, shown, sizeof shown);
-        size_t n = strlen(title);
-        if (strncmp(shown, title, n) != 0)
-            m_rows.SetText(i, kColTitle, title);
-        return true;
-    }
-    return false;
+    // Cells hold titles as they were read, at most kTitleCap - 1 bytes: read back whole, the
+    // shown text compares over all of strlen(title) bytes, long titles included, and a steady
+    // title is never rewritten. (A cell buffer smaller than the text would not do under Wine
+    // either: its list view then leaves the buffer without a terminating zero.)
+    char shown[kTitleCap];
+    m_rows.GetText(row, kColTitle, shown, sizeof shown);
+    size_t n = strlen(title);
+    if (strncmp(shown, title, n) != 0)
+        m_rows.SetText(row, kColTitle, title);
 }
 
 void CTaskList::AddWindowProc(WindowHandle hWnd)
 {
     char title[kTitleCap] = {};
     m_windows.GetTitle(hWnd, title, sizeof title);
-    if (UpdateKnownWindow(hWnd, title))
-        return;
+    // Handles are reused (on 9x they are 16-bit values): a listed handle that now belongs to
+    // another process is a new window, and its row would otherwise lend it the old window's
+    // process number and status. It leaves, and the window is listed afresh.
+    int known = FindWindowRow(m_rows, hWnd);
+    if (known >= 0) {
+        if (ReadRowNumber(m_rows, known, kColProcess) == m_windows.GetProcessId(hWnd)) {
+            RetitleRow(known, title);
+            return;
+        }
+        DeleteRow(known);
+    }
 
     uint32_t style = m_windows.GetStyle(hWnd);
     if (!(style & kStyleVisible) || (style & kStyleChild))
@@ -210,31 +212,86 @@ void CTaskList::OnEndTask(ITaskActions& actions)
         RefreshWindowList();
         return;
     }
-    int processId = ReadRowNumber(m_rows, row, kColProcess);
+    WindowHandle hWnd = ReadRowNumber(m_rows, row, kColHandle);
     if (!actions.ConfirmEndProgram())
         return;
-    actions.TerminateProcess(processId);
+    // The process of the window as it is now, not the number listed: the handle may have passed
+    // to another window since, and a window gone meanwhile ends nothing.
+    int processId = m_windows.GetProcessId(hWnd);
+    if (processId != 0)
+        actions.TerminateProcess(processId);
     RefreshWindowList();
 }
 
-void RunHangCheckPass(IListRows& rows, IWindowProbe& probe, const volatile long* pStop)
+void CHangStatus::ListWindows(std::vector<WindowHandle>* windows)
 {
-    int count = rows.GetCount();
-    std::vector<WindowHandle> windows;
-    windows.reserve(static_cast<size_t>(count > 0 ? count : 0));
+    int count = m_rows.GetCount();
+    windows->clear();
+    windows->reserve(static_cast<size_t>(count > 0 ? count : 0));
     for (int i = 0; i < count; ++i)
-        windows.push_back(ReadRowNumber(rows, i, kColHandle));
+        windows->push_back(ReadRowNumber(m_rows, i, kColHandle));
+}
 
+bool CHangStatus::ShouldProbe(WindowHandle hWnd)
+{
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        if (m_pending[i].hWnd != hWnd)
+            continue;
+        int row = FindWindowRow(m_rows, hWnd);
+        if (row >= 0 && ReadRowNumber(m_rows, row, kColProcess) == m_pending[i].processId)
+            return false;
+        m_pending.erase(m_pending.begin() + static_cast<long>(i));
+        return true;
+    }
+    return true;
+}
+
+bool CHangStatus::WriteResult(WindowHandle hWnd, bool answered)
+{
+    int row = FindWindowRow(m_rows, hWnd);
+    if (row < 0)
+        return false;  // left the list while it was probed
+    const char* status = answered ? kStatusRunning : kStatusNotResponding;
+    char shown[kCellCap];
+    m_rows.GetText(row, kColStatus, shown, sizeof shown);
+    if (strncmp(shown, status, strlen(status)) != 0)
+        m_rows.SetText(row, kColStatus, status);
+    if (answered)
+        return false;
+    for (const Pending& p : m_pending) {
+        if (p.hWnd == hWnd)
+            return false;
+    }
+    // Windows destroyed before they answered leave no entry behind: the record never outgrows
+    // the list.
+    for (size_t i = m_pending.size(); i-- > 0;) {
+        if (FindWindowRow(m_rows, m_pending[i].hWnd) < 0)
+            m_pending.erase(m_pending.begin() + static_cast<long>(i));
+    }
+    m_pending.push_back(Pending{hWnd, ReadRowNumber(m_rows, row, kColProcess)});
+    return true;
+}
+
+void CHangStatus::Answered(WindowHandle hWnd)
+{
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        if (m_pending[i].hWnd == hWnd) {
+            m_pending.erase(m_pending.begin() + static_cast<long>(i));
+            return;
+        }
+    }
+}
+
+void RunHangCheckPass(IWindowProbe& probe, IHangCheckSink& sink, const volatile long* pStop)
+{
+    std::vector<WindowHandle> windows;
+    sink.ListWindows(&windows);
     for (WindowHandle hWnd : windows) {
         if (pStop && *pStop)
             return;
-        const char* status = probe.Ping(hWnd) ? kStatusRunning : kStatusNotResponding;
-        int row = FindWindowRow(rows, hWnd);
-        if (row < 0)
-            continue;  // left the list while it was probed
-        char shown[kCellCap];
-        rows.GetText(row, kColStatus, shown, sizeof shown);
-        if (strncmp(shown, status, strlen(status)) != 0)
-            rows.SetText(row, kColStatus, status);
+        if (!sink.ShouldProbe(hWnd))
+            continue;
+        bool answered = probe.Ping(hWnd);
+        sink.Report(hWnd, answered);
     }
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include "apps/TopWindows.h"
 #include "common/ListRows.h"
+#include <stddef.h>
 #include <vector>
 
 enum { kColTitle = 0, kColStatus = 1, kColHandle = 2, kColProcess = 3 };
@@ -31,9 +32,8 @@ public:
     // A call made while a pass is under way (from a message answered during an icon fetch, say)
     // does nothing.
     void RefreshWindowList();
+    // Lists a new window, or rewrites a listed one's title cell when it differs.
     void AddWindowProc(WindowHandle hWnd);
-    // True when the window is listed already; its title cell is rewritten when it differs.
-    bool UpdateKnownWindow(WindowHandle hWnd, const char* title);
     void RemoveClosedWindows();
 
     // True for the titles that are never listed (the desktop and task managers).
@@ -49,6 +49,7 @@ public:
     const std::vector<int>& FreeImages() const { return m_freeImages; }
 
 private:
+    void RetitleRow(int row, const char* title);
     int AddImage(IconHandle icon);
     void DeleteRow(int row);
 
@@ -59,8 +60,51 @@ private:
     bool m_bInPass = false;
 };
 
-// One hang-check pass: probes every listed window once and writes its status when it changed.
-// Each status is written to the row that holds the probed window at the time of writing, so rows
-// inserted or deleted meanwhile never receive another window's status. Stops early when *pStop
-// becomes nonzero.
-void RunHangCheckPass(IListRows& rows, IWindowProbe& probe, const volatile long* pStop);
+// What the hang-check worker talks to: the page's thread, by messages in the program.
+class IHangCheckSink {
+public:
+    // The handles of the listed windows, top to bottom, read in one step.
+    virtual void ListWindows(std::vector<WindowHandle>* windows) = 0;
+    // False while the window's previous probe has not been answered: it is not probed again.
+    virtual bool ShouldProbe(WindowHandle hWnd) = 0;
+    // The probe's result for the window.
+    virtual void Report(WindowHandle hWnd, bool answered) = 0;
+
+protected:
+    ~IHangCheckSink() = default;
+};
+
+// The user-interface side of the hang check: it owns the rows and remembers the windows whose
+// last probe timed out. Such a window has the probe's null message still waiting in its queue; it
+// is not probed again (which would pile one more message and its bookkeeping onto the queue on
+// every pass) until the late answer arrives, and its row keeps "未响应" meanwhile.
+class CHangStatus : public IHangCheckSink {
+public:
+    explicit CHangStatus(IListRows& rows) : m_rows(rows) {}
+
+    void ListWindows(std::vector<WindowHandle>* windows) override;
+    // A window whose unanswered probe belongs to a row that left the list, or whose row now
+    // holds another process's window, is probed anew.
+    bool ShouldProbe(WindowHandle hWnd) override;
+    void Report(WindowHandle hWnd, bool answered) override { WriteResult(hWnd, answered); }
+    // Writes the status to the row that holds the window at this moment, when it changed, in one
+    // step on the thread that owns the rows. True when the window did not answer and was not
+    // waited for yet: the caller then arranges to hear of its late answer (Answered).
+    bool WriteResult(WindowHandle hWnd, bool answered);
+    // The timed-out probe of the window has been answered: the next pass probes it again.
+    void Answered(WindowHandle hWnd);
+
+    size_t PendingCount() const { return m_pending.size(); }
+
+private:
+    struct Pending {
+        WindowHandle hWnd;
+        int processId;  // the row's process number when the probe timed out
+    };
+    IListRows& m_rows;
+    std::vector<Pending> m_pending;
+};
+
+// One hang-check pass: probes every window listed at its start that the sink allows once, and
+// hands each result with its window to the sink. Stops early when *pStop becomes nonzero.
+void RunHangCheckPass(IWindowProbe& probe, IHangCheckSink& sink, const volatile long* pStop);

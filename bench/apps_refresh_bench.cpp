@@ -60,8 +60,9 @@ void HangCheck20(benchmark::State& state)
     MemoryWindowProbe probe;
     if (state.range(0))
         probe.hung.insert(1005);
+    CHangStatus statuses(rows);
     for (auto _ : state)
-        RunHangCheckPass(rows, probe, nullptr);
+        RunHangCheckPass(probe, statuses, nullptr);
 }
 BENCHMARK(HangCheck20)->Arg(0)->Arg(1)->ArgName("hung")->Unit(benchmark::kMicrosecond);
 

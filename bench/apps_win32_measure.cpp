@@ -105,13 +105,14 @@ int main()
         probed.SetText(row, kColHandle, text);
     }
     CWindowProbeWin32 probe;
+    CHangStatus statuses(probed);
     t0 = Now();
-    RunHangCheckPass(probed, probe, nullptr);
+    RunHangCheckPass(probe, statuses, nullptr);
     double calmPass = Now() - t0;
     PostMessageA(lone.windows[0], WM_BENCH_HANG, 5000, 0);
     Sleep(100);
     t0 = Now();
-    RunHangCheckPass(probed, probe, nullptr);
+    RunHangCheckPass(probe, statuses, nullptr);
     double hungPass = Now() - t0;
     int hung = 0;
     for (int i = 0; i < probed.GetCount(); ++i)

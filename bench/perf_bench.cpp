@@ -1,10 +1,15 @@
 // Measurement helper for bench/perf_cpu.sh, run under Wine next to a running korvane.exe:
 //   perf_bench wait [ms]      waits until the main window answers; exit code 0 when it does
 //   perf_bench command <id>   sends WM_COMMAND <id> to the main window (speed choice, exit)
+//   perf_bench close          posts the caption's close (the window goes to the notification area)
 //   perf_bench refresh <n>    times <n> refreshes of the Performance page (its timer message,
 //                             sent from here and answered when the refresh is done), less the
 //                             cost of an empty message round trip, and prints the mean
+//   perf_bench modules <n>    takes the module list of every process <n> times in its own
+//                             process, as the Performance page's module total does, and prints
+//                             the CPU and the time of one round: the floor of that total's cost
 #include <windows.h>
+#include <tlhelp32.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -50,15 +55,68 @@ double TimeMessages(HWND hWnd, UINT msg, WPARAM wParam, int n)
     return Seconds(t0, t1, freq) / n;
 }
 
+ULONGLONG CpuTime100ns()
+{
+    FILETIME creation, exit, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    ULARGE_INTEGER k, u;
+    k.LowPart = kernel.dwLowDateTime;
+    k.HighPart = kernel.dwHighDateTime;
+    u.LowPart = user.dwLowDateTime;
+    u.HighPart = user.dwHighDateTime;
+    return k.QuadPart + u.QuadPart;
+}
+
+int TimeModuleLists(int rounds)
+{
+    DWORD ids[256];
+    int processes = 0;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return 1;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32First(snap, &pe); ok && processes < 256; ok = Process32Next(snap, &pe))
+        ids[processes++] = pe.th32ProcessID;
+    CloseHandle(snap);
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    ULONGLONG cpu0 = CpuTime100ns();
+    QueryPerformanceCounter(&t0);
+    long modules = 0;
+    for (int r = 0; r < rounds; ++r) {
+        for (int i = 0; i < processes; ++i) {
+            HANDLE h = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, ids[i]);
+            if (h == INVALID_HANDLE_VALUE)
+                continue;
+            MODULEENTRY32 me = {};
+            me.dwSize = sizeof me;
+            for (BOOL ok = Module32First(h, &me); ok; ok = Module32Next(h, &me))
+                ++modules;
+            CloseHandle(h);
+        }
+    }
+    QueryPerformanceCounter(&t1);
+    ULONGLONG cpu1 = CpuTime100ns();
+    printf("module lists of %d processes (%ld modules): %.3f ms of CPU, %.3f ms in all, per round (%d rounds)\n",
+           processes, modules / rounds, static_cast<double>(cpu1 - cpu0) / 1e4 / rounds,
+           Seconds(t0, t1, freq) * 1000.0 / rounds, rounds);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: perf_bench wait [ms] | command <id> | refresh <n>\n");
+        fprintf(stderr, "usage: perf_bench wait [ms] | command <id> | close | refresh <n> | modules <n>\n");
         return 2;
     }
     const char* what = argv[1];
+    if (strcmp(what, "modules") == 0) {
+        int n = argc > 2 ? atoi(argv[2]) : 100;
+        return TimeModuleLists(n > 0 ? n : 100);
+    }
     if (strcmp(what, "wait") == 0) {
         DWORD limit = argc > 2 ? static_cast<DWORD>(atoi(argv[2])) : 20000;
         DWORD start = GetTickCount();
@@ -81,6 +139,13 @@ int main(int argc, char** argv)
         DWORD_PTR result;
         SendMessageTimeoutA(hMain, WM_COMMAND, static_cast<WPARAM>(atoi(argv[2])), 0, SMTO_NORMAL, 5000, &result);
         return 0;
+    }
+    if (strcmp(what, "close") == 0) {
+        PostMessageA(hMain, WM_SYSCOMMAND, SC_CLOSE, 0);
+        DWORD start = GetTickCount();
+        while (IsWindowVisible(hMain) && GetTickCount() - start < 5000)
+            Sleep(50);
+        return IsWindowVisible(hMain) ? 1 : 0;
     }
     if (strcmp(what, "refresh") == 0) {
         int n = argc > 2 ? atoi(argv[2]) : 200;

@@ -6,6 +6,8 @@ int MemoryListRows::GetText(int row, int col, char* buf, int cap) const
     if (cap <= 0)
         return 0;
     buf[0] = '\0';
+    if (col >= 0 && col < 8)
+        ++columnReads[col];
     if (row < 0 || row >= GetCount() || col < 0)
         return 0;
     const Row& r = rows[static_cast<size_t>(row)];

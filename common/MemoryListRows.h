@@ -24,6 +24,7 @@ public:
     std::vector<Row> rows;
     int selected = -1;
     int cellWrites = 0;
+    mutable int columnReads[8] = {};  // GetText calls, by column
     int inserts = 0;
     int deletes = 0;
 };

@@ -22,6 +22,18 @@ int GetFileNameOffset(const char* path)
     return offset;
 }
 
+size_t FitCharacters(const char* text, size_t max)
+{
+    size_t n = 0;
+    while (n < max && text[n] != '\0') {
+        size_t step = g_isLeadByte && g_isLeadByte(static_cast<unsigned char>(text[n])) && text[n + 1] != '\0' ? 2 : 1;
+        if (n + step > max)
+            break;
+        n += step;
+    }
+    return n;
+}
+
 int ParseLeadingInt(const char* text)
 {
     const char* p = text;

@@ -7,7 +7,11 @@
 // second byte of some characters is 0x5C, the backslash's byte, and is no separator there.
 int GetFileNameOffset(const char* path);
 
-// The ANSI code page's lead-byte test that GetFileNameOffset uses; nullptr (the start) reads every
+// Bytes of the longest start of text that has at most max bytes and does not end inside a
+// double-byte character (as the lead-byte test reads it).
+size_t FitCharacters(const char* text, size_t max);
+
+// The ANSI code page's lead-byte test that GetFileNameOffset and FitCharacters use; nullptr (the start) reads every
 // byte as a character of its own. Set once at start-up, before any other thread runs.
 typedef bool (*LeadByteTest)(unsigned char byte);
 void SetLeadByteTest(LeadByteTest test);

@@ -1,5 +1,6 @@
 // WinMain and the application object's framework side.
 #include "framework/App.h"
+#include "framework/CommonControls.h"
 #include <shellapi.h>
 #include <string.h>
 
@@ -76,6 +77,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int)
         return 1;
     pApp->m_hInstance = hInstance;
     pApp->m_lpCmdLine = lpCmdLine ? lpCmdLine : "";
+    DetectCommonControls();
     int code = 0;
     if (pApp->InitInstance())
         code = pApp->Run();

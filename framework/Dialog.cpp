@@ -1,6 +1,9 @@
 // Dialog procedure, data exchange and command routing.
 #include "framework/Dialog.h"
 #include "framework/App.h"
+#include "framework/CommonControls.h"
+#include <commctrl.h>
+#include <string.h>
 #include <vector>
 
 CDialog::CDialog(UINT nIDTemplate, CDialog* pParentWnd) : m_pParentWnd(pParentWnd), m_nIDTemplate(nIDTemplate) {}
@@ -117,7 +120,14 @@ INT_PTR CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_NOTIFY: {
         LRESULT result = 0;
-        if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result))
+        const NMHDR& nmhdr = *reinterpret_cast<const NMHDR*>(lParam);
+        if (nmhdr.code == NM_CLICK || nmhdr.code == NM_RCLICK) {
+            char className[32] = {};
+            ::GetClassNameA(nmhdr.hwndFrom, className, sizeof className);
+            if (strcmp(className, WC_LISTVIEWA) == 0)
+                SelectClickedRow(nmhdr.hwndFrom);
+        }
+        if (OnNotify(nmhdr, result))
             return SetMsgResult(result);
         return FALSE;
     }

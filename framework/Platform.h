@@ -32,3 +32,12 @@ inline bool IsWine()
     HMODULE hNtdll = ::GetModuleHandleA("ntdll.dll");
     return hNtdll && ::GetProcAddress(hNtdll, "wine_get_version") != nullptr;
 }
+
+// True on Windows 95 (4.00), which lacks flags that 98 added, such as SWP_ASYNCWINDOWPOS.
+inline bool IsWindows95()
+{
+    OSVERSIONINFOA vi = {};
+    vi.dwOSVersionInfoSize = sizeof vi;
+    return ::GetVersionExA(&vi) && vi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && vi.dwMajorVersion == 4 &&
+           vi.dwMinorVersion == 0;
+}

@@ -14,6 +14,18 @@ public:
     BOOL ShowWindow(int nCmdShow) const { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    // True when the window and every window it lies in are visible and none is minimised: what
+    // it shows can be seen on the screen.
+    bool IsShownOnScreen() const
+    {
+        if (!m_hWnd || !::IsWindowVisible(m_hWnd))
+            return false;
+        for (HWND h = m_hWnd; h; h = (::GetWindowLongA(h, GWL_STYLE) & WS_CHILD) ? ::GetParent(h) : nullptr) {
+            if (::IsIconic(h))
+                return false;
+        }
+        return true;
+    }
     BOOL EnableWindow(BOOL bEnable = TRUE) const { return ::EnableWindow(m_hWnd, bEnable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL SetWindowPos(HWND hInsertAfter, int x, int y, int cx, int cy, UINT flags) const

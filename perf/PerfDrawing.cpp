@@ -29,10 +29,13 @@ void DrawMeterText(IDrawSurface& surface, int w, int h, const char* text)
 void DrawCurve(IDrawSurface& surface, int h, const int (&heights)[kHistoryLength])
 {
     int y0 = h - 2;
-    surface.SelectPen(kLit);
-    surface.MoveTo(3, y0 - heights[0]);
+    // From x = 3 back to the first sample at x = 1, then one pixel per sample.
+    DrawPoint points[kHistoryLength + 1];
+    points[0] = DrawPoint{3, y0 - heights[0]};
     for (int i = 0; i < kHistoryLength; ++i)
-        surface.LineTo(i + 1, y0 - heights[i]);
+        points[i + 1] = DrawPoint{i + 1, y0 - heights[i]};
+    surface.SelectPen(kLit);
+    surface.Polyline(points, kHistoryLength + 1);
     surface.RestorePen();
 }
 
@@ -85,15 +88,26 @@ void DrawMemMeter(IDrawSurface& surface, int w, int h, int totalK, int availK)
 
 void DrawGrid(IDrawSurface& surface, int w, int h)
 {
+    // All lines in one call; a control larger than the buffer takes several.
+    enum { kMaxLines = 64 };
+    DrawPoint points[2 * kMaxLines];
+    int lines = 0;
     surface.SelectPen(kGridColour);
-    for (int x = 10; x < w - 1; x += 10) {
-        surface.MoveTo(x, 1);
-        surface.LineTo(x, h - 1);
-    }
-    for (int y = 10; y < h - 1; y += 10) {
-        surface.MoveTo(1, y);
-        surface.LineTo(w - 1, y);
-    }
+    auto add = [&](int x0, int y0, int x1, int y1) {
+        if (lines == kMaxLines) {
+            surface.Lines(points, lines);
+            lines = 0;
+        }
+        points[2 * lines] = DrawPoint{x0, y0};
+        points[2 * lines + 1] = DrawPoint{x1, y1};
+        ++lines;
+    };
+    for (int x = 10; x < w - 1; x += 10)
+        add(x, 1, x, h - 1);
+    for (int y = 10; y < h - 1; y += 10)
+        add(1, y, w - 1, y);
+    if (lines > 0)
+        surface.Lines(points, lines);
     surface.RestorePen();
 }
 

@@ -19,6 +19,10 @@ constexpr uint32_t kBlack = Rgb(0, 0, 0);
 
 enum { kHistoryLength = 200 };
 
+struct DrawPoint {
+    int x, y;
+};
+
 // Drawing operations on one control's client area. Rectangles include their left and top edges
 // and exclude their right and bottom edges; a line runs from its start point up to, but not
 // including, its end point.
@@ -33,6 +37,11 @@ public:
     virtual void RestorePen() = 0;
     virtual void MoveTo(int x, int y) = 0;
     virtual void LineTo(int x, int y) = 0;
+    // Lines from each point to the next, as MoveTo on the first and LineTo on each further point
+    // would draw them; the current point is not used.
+    virtual void Polyline(const DrawPoint* points, int count) = 0;
+    // Separate lines, from points[2i] to points[2i + 1] for i below `lines`.
+    virtual void Lines(const DrawPoint* points, int lines) = 0;
     // One line of text in the surface's default font, centred horizontally on the bottom line of
     // the rectangle, on an opaque background.
     virtual void DrawString(const char* text, int left, int top, int right, int bottom, uint32_t textColour,

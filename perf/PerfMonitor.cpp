@@ -4,20 +4,23 @@
 #include <stdio.h>
 #include <string.h>
 
-void ComputeMemoryFigures(uint32_t totalPhys, uint32_t memoryLoad, int* totalK, int* availK)
+int BytesToK(double bytes)
 {
-    uint32_t unit = totalPhys / 100;
+    double k = bytes / 1024.0;
+    if (k >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (k <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(k);  // truncated toward zero
+}
+
+void ComputeMemoryFigures(uint64_t totalPhys, uint32_t memoryLoad, int* totalK, int* availK)
+{
+    uint64_t unit = totalPhys / 100;
     double used = static_cast<double>(memoryLoad) * static_cast<double>(unit);
     double avail = static_cast<double>(totalPhys) - used;
-    int availBytes;
-    if (avail >= static_cast<double>(INT_MAX))
-        availBytes = INT_MAX;
-    else if (avail <= static_cast<double>(INT_MIN))
-        availBytes = INT_MIN;
-    else
-        availBytes = static_cast<int>(avail);  // truncated toward zero
-    *totalK = static_cast<int>(totalPhys >> 10);
-    *availK = availBytes / 1024;
+    *totalK = BytesToK(static_cast<double>(totalPhys));
+    *availK = BytesToK(avail);
 }
 
 void FormatTotalsBlock(char* buf, int cap, int a, int b, int c)
@@ -49,6 +52,11 @@ void CPerformanceMonitor::Initialise(IPerformanceView& view)
 
 void CPerformanceMonitor::Refresh(IPerformanceView& view)
 {
+    if (!view.IsShown()) {
+        RefreshHidden(view);
+        return;
+    }
+    m_bBehind = false;
     m_nCpuUsage = GetCpuUsage();
     UpdateTotals(view);  // before any drawing: the memory meter and graph use its figures
     view.UpdateTrayIcon(m_nCpuUsage);
@@ -56,6 +64,26 @@ void CPerformanceMonitor::Refresh(IPerformanceView& view)
     DrawCpuGraph(view, m_nCpuUsage);
     DrawMemMeter(view);
     DrawMemGraph(view);
+}
+
+void CPerformanceMonitor::RefreshHidden(IPerformanceView& view)
+{
+    m_nCpuUsage = GetCpuUsage();
+    MemoryStatus status;
+    UpdateMemoryFigures(&status);
+    view.UpdateTrayIcon(m_nCpuUsage);
+    // The graphs are continuous when the page is shown again: each history takes its sample.
+    PushSample(m_nCpuHistory, m_nCpuUsage);
+    int w = 0, h = 0;
+    bool graph = view.GetControlSize(kIdMemGraph, &w, &h);
+    PushSample(m_nMemHistory, graph ? MemSampleHeight(h - 2, m_nTotalPhys, m_nAvailPhys) : 0);
+    m_bBehind = true;
+}
+
+void CPerformanceMonitor::OnShown(IPerformanceView& view)
+{
+    if (m_bBehind)
+        Refresh(view);
 }
 
 void CPerformanceMonitor::StartCpuStat()
@@ -89,8 +117,8 @@ int CPerformanceMonitor::GetCpuUsage()
 void CPerformanceMonitor::UpdateTotals(IPerformanceView& view)
 {
     char text[64];
-    int processes = m_pSystem ? m_pSystem->ProcessCount() : 0;
-    int modules = m_pSystem ? m_pSystem->CountAllModules() : 0;
+    int processes = 0;
+    int modules = m_pSystem ? m_pSystem->CountAllModules(&processes) : 0;
     int threads = GetStatValue(kStatThreads);
     FormatTotalsBlock(text, sizeof text, modules, threads, processes);
     view.SetTotalsText(kIdTotals, text);
@@ -102,18 +130,25 @@ void CPerformanceMonitor::UpdateTotals(IPerformanceView& view)
     FormatTotalsBlock(text, sizeof text, pagesTotal / 1024, pagesFree / 1024, pagesLocked / 1024);
     view.SetTotalsText(kIdKernelMemory, text);
 
-    MemoryStatus status = {};
-    if (m_pSystem)
-        m_pSystem->GetMemoryStatus(&status);
-    ComputeMemoryFigures(status.dwTotalPhys, status.dwMemoryLoad, &m_nTotalPhys, &m_nAvailPhys);
+    MemoryStatus status;
+    UpdateMemoryFigures(&status);
     int used = m_nTotalPhys - m_nAvailPhys;
     FormatTotalsBlock(text, sizeof text, m_nTotalPhys, m_nAvailPhys, used);
     view.SetTotalsText(kIdPhysicalMemory, text);
 
+    FormatTotalsBlock(text, sizeof text, used, BytesToK(static_cast<double>(status.dwTotalVirtual)), m_nCommitPeak);
+    view.SetTotalsText(kIdCommitCharge, text);
+}
+
+void CPerformanceMonitor::UpdateMemoryFigures(MemoryStatus* status)
+{
+    *status = MemoryStatus{};
+    if (m_pSystem)
+        m_pSystem->GetMemoryStatus(status);
+    ComputeMemoryFigures(status->dwTotalPhys, status->dwMemoryLoad, &m_nTotalPhys, &m_nAvailPhys);
+    int used = m_nTotalPhys - m_nAvailPhys;
     if (used > m_nCommitPeak)
         m_nCommitPeak = used;
-    FormatTotalsBlock(text, sizeof text, used, static_cast<int>(status.dwTotalVirtual >> 10), m_nCommitPeak);
-    view.SetTotalsText(kIdCommitCharge, text);
 }
 
 namespace {

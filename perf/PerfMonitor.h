@@ -5,26 +5,25 @@
 #include "perf/PerfDrawing.h"
 #include "perf/StatCounters.h"
 
-// The memory status record of the platform (sizes in bytes, load in percent).
+// The memory status record of the platform (sizes in bytes, 64 bits wide so that a 64-bit build
+// carries more than 4 GB; load in percent).
 struct MemoryStatus {
     uint32_t dwMemoryLoad;
-    uint32_t dwTotalPhys;
-    uint32_t dwAvailPhys;
-    uint32_t dwTotalPageFile;
-    uint32_t dwAvailPageFile;
-    uint32_t dwTotalVirtual;
-    uint32_t dwAvailVirtual;
+    uint64_t dwTotalPhys;
+    uint64_t dwAvailPhys;
+    uint64_t dwTotalPageFile;
+    uint64_t dwAvailPageFile;
+    uint64_t dwTotalVirtual;
+    uint64_t dwAvailVirtual;
 };
 
 // Processes, modules and memory as the system reports them now.
 class ISystemStatus {
 public:
     virtual ~ISystemStatus() = default;
-    // Processes in a fresh snapshot.
-    virtual int ProcessCount() = 0;
     // Modules of every process of a fresh snapshot, a module loaded by several processes counted
-    // once for each.
-    virtual int CountAllModules() = 0;
+    // once for each; the number of processes of that same snapshot into processCount.
+    virtual int CountAllModules(int* processCount) = 0;
     virtual void GetMemoryStatus(MemoryStatus* status) = 0;
 };
 
@@ -32,6 +31,11 @@ public:
 class IPerformanceView {
 public:
     virtual ~IPerformanceView() = default;
+    // True while the page can be seen on the screen; a refresh of a page that can't only keeps
+    // what must go on (CPU reading, tray, histories, memory figures).
+    virtual bool IsShown() = 0;
+    // The client size of a drawing control, without drawing on it; false when there is none.
+    virtual bool GetControlSize(int id, int* w, int* h) = 0;
     // Writes the text of a total block (statics 1011-1014).
     virtual void SetTotalsText(int id, const char* text) = 0;
     // Puts the gauge and tip of the CPU percentage into the notification area.
@@ -53,11 +57,14 @@ enum {
     kIdKernelMemory = 1014,
 };
 
-// Memory figures in K from a memory status: total = bytes >> 10; available from the memory load
-// (the available-bytes field is not used): (total - load * (total / 100)) converted to a signed
-// 32-bit number, then divided by 1024. A conversion that would leave the signed 32-bit range (2 GB
-// or more) is held at its limit instead of wrapping negative.
-void ComputeMemoryFigures(uint32_t totalPhys, uint32_t memoryLoad, int* totalK, int* availK);
+// Memory figures in K from a memory status: total = bytes / 1024; available from the memory
+// load (the available-bytes field is not used): (total - load * (total / 100)) / 1024, truncated.
+// The arithmetic is done on bytes in double and divided by 1024 before anything is held to the
+// signed 32-bit range, so the figures are exact up to 2 TB (2^31 K); beyond, they stay at the limit.
+void ComputeMemoryFigures(uint64_t totalPhys, uint32_t memoryLoad, int* totalK, int* availK);
+
+// Bytes in K, truncated, held to the signed 32-bit range.
+int BytesToK(double bytes);
 
 // "%d\n%d\n%d" into buf.
 void FormatTotalsBlock(char* buf, int cap, int a, int b, int c);
@@ -74,8 +81,12 @@ public:
     // statistic started and read, the tray icon and the CPU meter drawn with the reading.
     void Initialise(IPerformanceView& view);
     // One full refresh: CPU reading, totals, tray icon, CPU meter, CPU graph, memory meter,
-    // memory graph.
+    // memory graph. While the page can't be seen: the CPU reading, the memory figures with the
+    // commit peak, the tray icon, and one sample into each history; no text, no drawing.
     void Refresh(IPerformanceView& view);
+    // The page has come into view: one full refresh at once when a refresh since the last full
+    // one left its texts and drawing behind.
+    void OnShown(IPerformanceView& view);
 
     void StartCpuStat();
     // Reads the named counter into the 80-byte buffer; true when it could be read.
@@ -85,6 +96,8 @@ public:
     int GetCpuUsage();
     // Texts of the four total blocks and the three memory figures.
     void UpdateTotals(IPerformanceView& view);
+    // The three memory figures from a fresh memory status, which is left in *status.
+    void UpdateMemoryFigures(MemoryStatus* status);
 
     void DrawCpuMeter(IPerformanceView& view, int cpu);
     void DrawCpuGraph(IPerformanceView& view, int cpu);
@@ -100,6 +113,9 @@ public:
     int m_nTotalPhys;
 
 private:
+    void RefreshHidden(IPerformanceView& view);
+
+    bool m_bBehind = false;
     IStatCounters* m_pCounters = nullptr;
     ISystemStatus* m_pSystem = nullptr;
 };

@@ -34,18 +34,12 @@ bool CWin32SystemTimes::CountThreads(int* count)
     return true;
 }
 
-int CWin32SystemStatus::ProcessCount()
-{
-    CProcess process;
-    process.GetProccesStatue();
-    return process.m_nProcessCount;
-}
-
-int CWin32SystemStatus::CountAllModules()
+int CWin32SystemStatus::CountAllModules(int* processCount)
 {
     CProcess processes;
     CProcess modules;
     processes.GetProccesStatue();
+    *processCount = processes.m_nProcessCount;
     int total = 0;
     for (int i = 0; i < processes.m_nProcessCount; ++i) {
         // The module list is emptied before it is taken, so a process that refuses adds 0.
@@ -58,13 +52,13 @@ int CWin32SystemStatus::CountAllModules()
 void CWin32SystemStatus::GetMemoryStatus(MemoryStatus* status)
 {
     MEMORYSTATUS ms = {};
-    ms.dwLength = 32;
+    ms.dwLength = sizeof ms;
     ::GlobalMemoryStatus(&ms);
     status->dwMemoryLoad = ms.dwMemoryLoad;
-    status->dwTotalPhys = static_cast<uint32_t>(ms.dwTotalPhys);
-    status->dwAvailPhys = static_cast<uint32_t>(ms.dwAvailPhys);
-    status->dwTotalPageFile = static_cast<uint32_t>(ms.dwTotalPageFile);
-    status->dwAvailPageFile = static_cast<uint32_t>(ms.dwAvailPageFile);
-    status->dwTotalVirtual = static_cast<uint32_t>(ms.dwTotalVirtual);
-    status->dwAvailVirtual = static_cast<uint32_t>(ms.dwAvailVirtual);
+    status->dwTotalPhys = static_cast<uint64_t>(ms.dwTotalPhys);
+    status->dwAvailPhys = static_cast<uint64_t>(ms.dwAvailPhys);
+    status->dwTotalPageFile = static_cast<uint64_t>(ms.dwTotalPageFile);
+    status->dwAvailPageFile = static_cast<uint64_t>(ms.dwAvailPageFile);
+    status->dwTotalVirtual = static_cast<uint64_t>(ms.dwTotalVirtual);
+    status->dwAvailVirtual = static_cast<uint64_t>(ms.dwAvailVirtual);
 }

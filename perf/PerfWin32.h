@@ -13,7 +13,6 @@ public:
 // Process and module counts from CProcess snapshots, and GlobalMemoryStatus.
 class CWin32SystemStatus : public ISystemStatus {
 public:
-    int ProcessCount() override;
-    int CountAllModules() override;
+    int CountAllModules(int* processCount) override;
     void GetMemoryStatus(MemoryStatus* status) override;
 };

@@ -7,10 +7,13 @@
 #include "perf/GdiSurface.h"
 #include "perf/TrayGauge.h"
 #include "res/resource.h"
+#include <stddef.h>
 #include <string.h>
 
-// Windows 95's shell knows only the first 88 bytes of the record.
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the record size the 4.0 shell expects");
+// The 4.0 shell knows the record only up to the end of its 64-byte tip: 88 bytes on 32-bit
+// Windows, where the program ships.
+static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + 64, "the record the 4.0 shell expects");
+static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == 88, "the 4.0 shell's record is 88 bytes");
 
 namespace {
 const UINT kTrayIconId = 128;
@@ -25,7 +28,7 @@ HICON LoadTrayIcon(int resourceId)
 // A control's device context, released to that control.
 class CControlSurface : public CGdiSurface {
 public:
-    CControlSurface(HWND hControl, HDC hDC) : CGdiSurface(hDC), m_hControl(hControl) {}
+    CControlSurface(HWND hControl, HDC hDC, CGdiObjectCache* pCache) : CGdiSurface(hDC, pCache), m_hControl(hControl) {}
     HWND m_hControl;
 };
 
@@ -50,6 +53,11 @@ CPerformancePage::~CPerformancePage()
     if (m_bTrayAdded)
         ::Shell_NotifyIconA(NIM_DELETE, &m_nidTray);
     m_bTrayAdded = false;
+    for (HICON& hIcon : m_hLevelIcons) {
+        if (hIcon)
+            ::DestroyIcon(hIcon);
+        hIcon = nullptr;
+    }
 }
 
 BOOL CPerformancePage::OnInitDialog()
@@ -61,16 +69,20 @@ BOOL CPerformancePage::OnInitDialog()
     m_nidTray.uID = kTrayIconId;
     m_nidTray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nidTray.uCallbackMessage = WM_TRAYNOTIFY;
-    m_nidTray.hIcon = LoadTrayIcon(IDI_CPU_LEVEL_0);
+    // The eleven gauge icons are loaded once; the notification area keeps its own copy of each
+    // one it is given.
+    for (int level = 0; level < kTrayLevels; ++level) {
+        if (!m_hLevelIcons[level])
+            m_hLevelIcons[level] = LoadTrayIcon(kTrayIconFirst + level);
+    }
+    m_nidTray.hIcon = m_hLevelIcons[0];
     strcpy(m_nidTray.szTip, "Init...");
-    ::Shell_NotifyIconA(NIM_ADD, &m_nidTray);
+    NotifyTray(NIM_ADD);
     m_bTrayAdded = true;
-    if (m_nidTray.hIcon)
-        ::DestroyIcon(m_nidTray.hIcon);  // the notification area keeps its own copy
-    m_nidTray.hIcon = nullptr;
+    m_nTrayLevel = -1;  // the first reading is always shown
 
     Initialise(*this);
-    SetTimer(TIMER_REFRESH, TimerElapse(theApp.m_nRefreshPeriod));
+    ArmRefreshTimer(*this, TIMER_REFRESH, theApp.m_nRefreshPeriod);
     return TRUE;
 }
 
@@ -81,18 +93,42 @@ void CPerformancePage::RefreshPerformance()
     // The refresh draws straight on the screen. A paint still pending (the page has just been
     // shown, say) would come after it and cover the meters and curves with the controls' plain
     // rectangles until the next refresh: let it happen first.
-    ::UpdateWindow(m_hWnd);
+    if (IsShown())
+        ::UpdateWindow(m_hWnd);
     Refresh(*this);
+}
+
+bool CPerformancePage::NotifyTray(DWORD message)
+{
+    return ::Shell_NotifyIconA(message, &m_nidTray) != FALSE;
+}
+
+void CPerformancePage::OnShown()
+{
+    if (m_hWnd)
+        CPerformanceMonitor::OnShown(*this);
 }
 
 void CPerformancePage::UpdateTrayIcon(int cpu)
 {
-    m_nidTray.hIcon = LoadTrayIcon(TrayIconId(cpu));
-    FormatTrayTip(m_nidTray.szTip, sizeof m_nidTray.szTip, cpu);
-    ::Shell_NotifyIconA(NIM_MODIFY, &m_nidTray);
-    if (m_nidTray.hIcon)
-        ::DestroyIcon(m_nidTray.hIcon);
-    m_nidTray.hIcon = nullptr;
+    // The notification area is told only of a new level or a new tip.
+    char tip[kTrayTipSize];
+    FormatTrayTip(tip, sizeof tip, cpu);
+    int level = TrayLevel(cpu);
+    if (level == m_nTrayLevel && strcmp(tip, m_nidTray.szTip) == 0)
+        return;
+    m_nTrayLevel = level;
+    m_nidTray.hIcon = m_hLevelIcons[level];
+    strcpy(m_nidTray.szTip, tip);
+    // A failed modify means the icon is gone (the notification area was rebuilt without it).
+    if (!NotifyTray(NIM_MODIFY))
+        NotifyTray(NIM_ADD);
+}
+
+void CPerformancePage::AddTrayIcon()
+{
+    if (m_hWnd && m_bTrayAdded)
+        NotifyTray(NIM_ADD);
 }
 
 void CPerformancePage::OnTimer(UINT_PTR nIDEvent)
@@ -106,7 +142,11 @@ INT_PTR CPerformancePage::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_SHOWWINDOW:
         // Shown or hidden, the figures are brought up to date; the rest is the default handling.
+        // Nothing is drawn here: a page being hidden goes from the screen, and one being shown is
+        // not on it yet (the main window refreshes it once it is).
+        m_bHiding = !wParam;
         RefreshPerformance();
+        m_bHiding = false;
         return FALSE;
     case WM_PAINT:
         OnPaint();
@@ -170,6 +210,22 @@ void CPerformancePage::SetTotalsText(int id, const char* text)
     SetDlgItemText(id, text);
 }
 
+bool CPerformancePage::IsShown()
+{
+    return !m_bHiding && IsShownOnScreen();
+}
+
+bool CPerformancePage::GetControlSize(int id, int* w, int* h)
+{
+    HWND hControl = GetDlgItem(id);
+    RECT rc = {};
+    if (!hControl || !::GetClientRect(hControl, &rc))
+        return false;
+    *w = rc.right;
+    *h = rc.bottom;
+    return true;
+}
+
 IDrawSurface* CPerformancePage::GetSurface(int id, int* w, int* h)
 {
     HWND hControl = GetDlgItem(id);
@@ -182,7 +238,7 @@ IDrawSurface* CPerformancePage::GetSurface(int id, int* w, int* h)
     ::GetClientRect(hControl, &rc);
     *w = rc.right;
     *h = rc.bottom;
-    return new CControlSurface(hControl, hDC);
+    return new CControlSurface(hControl, hDC, &m_gdiObjects);
 }
 
 void CPerformancePage::ReleaseSurface(IDrawSurface* surface)

@@ -3,9 +3,11 @@
 #pragma once
 #include "common/Registry.h"
 #include "framework/Dialog.h"
+#include "perf/GdiSurface.h"
 #include "perf/PerfMonitor.h"
 #include "perf/PerfWin32.h"
 #include "perf/StatCounters.h"
+#include "perf/TrayGauge.h"
 #include <shellapi.h>
 
 class CPerformancePage : public CDialog, public CPerformanceMonitor, private IPerformanceView {
@@ -15,8 +17,13 @@ public:
     ~CPerformancePage() override;
 
     void RefreshPerformance();
+    // The page has come into view with the main window: one full refresh at once when refreshes
+    // made while it could not be seen left its texts and drawing behind.
+    void OnShown();
     // Gauge icon and tip of the CPU percentage in the notification area.
     void UpdateTrayIcon(int cpu) override;
+    // Puts the icon, as it last was, into the notification area again (the shell rebuilt it).
+    void AddTrayIcon();
 
     NOTIFYICONDATAA m_nidTray;
 
@@ -31,8 +38,12 @@ protected:
 private:
     void OnTrayNotify(WPARAM nIconId, LPARAM nMouseMessage);
     void OnPaint();
+    // The notification-area call with the record and the icon of the current level.
+    bool NotifyTray(DWORD message);
 
     // The page as the refresh draws on it.
+    bool IsShown() override;
+    bool GetControlSize(int id, int* w, int* h) override;
     void SetTotalsText(int id, const char* text) override;
     IDrawSurface* GetSurface(int id, int* w, int* h) override;
     void ReleaseSurface(IDrawSurface* surface) override;
@@ -42,4 +53,8 @@ private:
     CFallbackCounters m_counters;
     CWin32SystemStatus m_systemStatus;
     bool m_bTrayAdded = false;
+    bool m_bHiding = false;            // inside the show handling of the page being hidden
+    HICON m_hLevelIcons[kTrayLevels] = {};  // the gauge's icons, loaded once
+    int m_nTrayLevel = -1;             // the level the notification area shows
+    CGdiObjectCache m_gdiObjects;      // the drawing's pens and brushes, kept for the page's life
 };

@@ -30,6 +30,7 @@ void CPixelSurface::RestorePen()
 
 void CPixelSurface::MoveTo(int x, int y)
 {
+    ++lineCalls;
     m_x = x;
     m_y = y;
 }
@@ -43,6 +44,7 @@ void CPixelSurface::Plot(int x, int y)
 
 void CPixelSurface::LineTo(int x1, int y1)
 {
+    ++lineCalls;
     // Bresenham's walk from the current point, leaving out the end point.
     int x = m_x;
     int y = m_y;
@@ -65,6 +67,33 @@ void CPixelSurface::LineTo(int x1, int y1)
     }
     m_x = x1;
     m_y = y1;
+}
+
+void CPixelSurface::Polyline(const DrawPoint* points, int count)
+{
+    int calls = lineCalls + 1;
+    int x = m_x, y = m_y;  // the current point is neither used nor moved
+    if (count >= 2) {
+        MoveTo(points[0].x, points[0].y);
+        for (int i = 1; i < count; ++i)
+            LineTo(points[i].x, points[i].y);
+    }
+    m_x = x;
+    m_y = y;
+    lineCalls = calls;
+}
+
+void CPixelSurface::Lines(const DrawPoint* points, int lines)
+{
+    int calls = lineCalls + 1;
+    int x = m_x, y = m_y;
+    for (int i = 0; i < lines; ++i) {
+        MoveTo(points[2 * i].x, points[2 * i].y);
+        LineTo(points[2 * i + 1].x, points[2 * i + 1].y);
+    }
+    m_x = x;
+    m_y = y;
+    lineCalls = calls;
 }
 
 void CPixelSurface::DrawString(const char* text, int left, int top, int right, int bottom, uint32_t textColour,

@@ -21,6 +21,8 @@ public:
     void RestorePen() override;
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
+    void Polyline(const DrawPoint* points, int count) override;
+    void Lines(const DrawPoint* points, int lines) override;
     void DrawString(const char* text, int left, int top, int right, int bottom, uint32_t textColour,
                   uint32_t backColour) override;
 
@@ -33,6 +35,7 @@ public:
 
     std::vector<TextCall> texts;
     int penSelections = 0;  // SelectPen calls not yet undone by RestorePen
+    int lineCalls = 0;      // MoveTo, LineTo, Polyline and Lines calls: the drawing's call count
 
 private:
     void Plot(int x, int y);

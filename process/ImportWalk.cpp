@@ -5,8 +5,11 @@ namespace {
 
 const uint16_t kDosMagic = 0x5A4D;       // "MZ"
 const uint32_t kPeSignature = 0x4550;    // "PE\0\0"
-const uint16_t kPe32Magic = 0x10B;
-const size_t kDirectoryCountOffset = 92;  // in the 32-bit optional header; the directories follow
+const uint16_t kPe32Magic = 0x10B;       // the optional header of 32-bit modules
+const uint16_t kPe32PlusMagic = 0x20B;   // of 64-bit modules (the program's 64-bit build)
+// Where the directory count sits in each optional header; the directories follow it.
+const size_t kDirectoryCountOffset32 = 92;
+const size_t kDirectoryCountOffset64 = 108;
 const size_t kFileHeaderBytes = 20;
 const size_t kDescriptorBytes = 20;
 const size_t kDescriptorNameOffset = 12;
@@ -30,14 +33,15 @@ uint32_t ImportDirectory(IImportWalkHost& host, uintptr_t base)
         return 0;
     uintptr_t optional = nt + 4 + kFileHeaderBytes;
     uint16_t magic = 0;
-    if (!ReadValue(host, optional, magic) || magic != kPe32Magic)
+    if (!ReadValue(host, optional, magic) || (magic != kPe32Magic && magic != kPe32PlusMagic))
         return 0;
+    size_t countOffset = magic == kPe32Magic ? kDirectoryCountOffset32 : kDirectoryCountOffset64;
     uint32_t directories = 0;
-    if (!ReadValue(host, optional + kDirectoryCountOffset, directories) || directories < 2)
+    if (!ReadValue(host, optional + countOffset, directories) || directories < 2)
         return 0;
     // The second directory (8 bytes each) is the import directory.
     uint32_t importRva = 0;
-    if (!ReadValue(host, optional + kDirectoryCountOffset + 4 + 8, importRva))
+    if (!ReadValue(host, optional + countOffset + 4 + 8, importRva))
         return 0;
     return importRva;
 }

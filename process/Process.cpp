@@ -161,16 +161,16 @@ void CProcess::ProcessInNT()
         for (int i = 0; i < count; ++i) {
             ProcessItem& row = m_pProcessList[i];
             row.dwProcessID = ids[i];
-            // A process that can't be opened (the idle process is one) keeps an empty path.
+            // A process that can't be opened (the idle process is one) keeps an empty name.
             HANDLE hProcess = OpenProcess(kQueryAndRead, FALSE, ids[i]);
             if (!hProcess)
                 continue;
             HMODULE hExe = nullptr;
             DWORD needed = 0;
-            if (pModules(hProcess, &hExe, sizeof hExe, &needed)) {
-                if (!pName(hProcess, hExe, row.szExeFile, MaxPath))
-                    row.szExeFile[0] = '\0';
-                row.szExeFile[MaxPath - 1] = '\0';
+            char path[MAX_PATH];
+            if (pModules(hProcess, &hExe, sizeof hExe, &needed) && pName(hProcess, hExe, path, sizeof path)) {
+                path[sizeof path - 1] = '\0';
+                CopyImageName(row.szExeFile, path);
             }
             CloseHandle(hProcess);
         }

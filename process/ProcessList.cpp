@@ -76,10 +76,32 @@ CProcessList::CProcessList(IListRows& rows, IProcessSystem& system, int& heapRow
 
 void CProcessList::RefreshProcessList()
 {
-    AddNewProcesses();
-    UpdateThreadCounts();
-    UpdateNextHeapSize();
-    UpdatePriorities();
+    // Every row's key is read once; the steps keep the copy in step with the rows.
+    ReadRowIds();
+    AddNewProcessesOverIds();
+    UpdateThreadCountsOverIds();
+    UpdateNextHeapSizeOverIds(true);
+    UpdatePrioritiesOverIds();
+    m_shown.Ran();
+}
+
+void CProcessList::OnTimerTick(bool shown)
+{
+    if (m_shown.Tick(shown))
+        RefreshProcessList();
+}
+
+void CProcessList::OnShown()
+{
+    if (m_shown.Shown())
+        RefreshProcessList();
+}
+
+void CProcessList::ReadRowIds()
+{
+    m_rowIds.clear();
+    for (int row = 0, n = m_rows.GetCount(); row < n; ++row)
+        m_rowIds.push_back(static_cast<uint32_t>(GetRowProcessID(row)));
 }
 
 int CProcessList::GetRowProcessID(int row) const
@@ -111,13 +133,16 @@ bool CProcessList::SetCellText(int row, int col, const char* text)
 
 void CProcessList::AddNewProcesses()
 {
+    ReadRowIds();
+    AddNewProcessesOverIds();
+}
+
+void CProcessList::AddNewProcessesOverIds()
+{
     const ProcessItem* table = nullptr;
     int count = m_system.SnapshotProcesses(&table);
 
-    // One pass over the rows collects the numbers already listed.
-    m_listed.clear();
-    for (int row = 0, n = m_rows.GetCount(); row < n; ++row)
-        m_listed.push_back(static_cast<uint32_t>(GetRowProcessID(row)));
+    m_listed.assign(m_rowIds.begin(), m_rowIds.end());
     std::sort(m_listed.begin(), m_listed.end());
 
     for (int i = 0; i < count; ++i) {
@@ -127,14 +152,14 @@ void CProcessList::AddNewProcesses()
             continue;
         m_listed.insert(at, id);
 
-        const char* path = table[i].szExeFile;
-        int offset = GetFileNameOffset(path);
-        int row = m_rows.Insert(kInsertIndex, offset < 0 ? path : path + offset, -1);
+        int row = m_rows.Insert(kInsertIndex, table[i].szExeFile, -1);
         if (row < 0)
             continue;
         char number[12];
         FormatInt(number, sizeof number, static_cast<int>(id));
         m_rows.SetText(row, kColumnProcessId, number);
+        if (static_cast<size_t>(row) <= m_rowIds.size())
+            m_rowIds.insert(m_rowIds.begin() + row, id);
         // The heap step that follows in this refresh visits index i.
         m_nHeapRow = i - 1;
     }
@@ -142,18 +167,26 @@ void CProcessList::AddNewProcesses()
 
 void CProcessList::UpdateThreadCounts()
 {
+    ReadRowIds();
+    UpdateThreadCountsOverIds();
+}
+
+void CProcessList::UpdateThreadCountsOverIds()
+{
     // One system-wide thread snapshot serves every row. Without one, the rows are left as they
     // are rather than all taken for ended.
     if (!m_system.SnapshotThreadOwners(m_owners))
         return;
     std::sort(m_owners.begin(), m_owners.end());
-    for (int row = 0; row < m_rows.GetCount();) {
-        uint32_t id = static_cast<uint32_t>(GetRowProcessID(row));
+    for (int row = 0; row < m_rows.GetCount() && static_cast<size_t>(row) < m_rowIds.size();) {
+        uint32_t id = m_rowIds[static_cast<size_t>(row)];
         auto range = std::equal_range(m_owners.begin(), m_owners.end(), id);
         int threads = static_cast<int>(range.second - range.first);
         if (threads == 0) {
             // The process has ended; the row moving into this place is examined next.
-            if (!m_rows.Delete(row))
+            if (m_rows.Delete(row))
+                m_rowIds.erase(m_rowIds.begin() + row);
+            else
                 ++row;
             continue;
         }
@@ -166,6 +199,11 @@ void CProcessList::UpdateThreadCounts()
 
 void CProcessList::UpdateNextHeapSize()
 {
+    UpdateNextHeapSizeOverIds(false);  // the one row visited reads its own key
+}
+
+void CProcessList::UpdateNextHeapSizeOverIds(bool useIds)
+{
     int count = m_rows.GetCount();
     ++m_nHeapRow;
     if (m_nHeapRow >= count || m_nHeapRow < 0)
@@ -173,17 +211,24 @@ void CProcessList::UpdateNextHeapSize()
     if (count == 0)
         return;
     int row = m_nHeapRow;
+    uint32_t id = useIds && static_cast<size_t>(row) < m_rowIds.size() ? m_rowIds[static_cast<size_t>(row)]
+                                                              : static_cast<uint32_t>(GetRowProcessID(row));
     char text[20];
-    snprintf(text, sizeof text, "%d K", HeapSizeK(m_system, static_cast<uint32_t>(GetRowProcessID(row))));
+    snprintf(text, sizeof text, "%d K", HeapSizeK(m_system, id));
     SetCellText(row, kColumnHeap, text);
 }
 
 void CProcessList::UpdatePriorities()
 {
-    for (int row = 0, n = m_rows.GetCount(); row < n; ++row) {
-        uint32_t cls = m_system.GetPriorityClass(static_cast<uint32_t>(GetRowProcessID(row)));
-        SetCellText(row, kColumnLevel, PriorityName(cls));
-    }
+    ReadRowIds();
+    UpdatePrioritiesOverIds();
+}
+
+void CProcessList::UpdatePrioritiesOverIds()
+{
+    int n = m_rows.GetCount();
+    for (int row = 0; row < n && static_cast<size_t>(row) < m_rowIds.size(); ++row)
+        SetCellText(row, kColumnLevel, PriorityName(m_system.GetPriorityClass(m_rowIds[static_cast<size_t>(row)])));
 }
 
 void CProcessList::EndSelectedProcess()

@@ -3,6 +3,7 @@
 // 3 heap size ("%d K"), 4 thread count ("%d").
 #pragma once
 #include "common/ListRows.h"
+#include "common/ShownRefresh.h"
 #include "process/ProcessSystem.h"
 #include <stdint.h>
 #include <vector>
@@ -36,6 +37,10 @@ public:
 
     // The four steps, in their order.
     void RefreshProcessList();
+    // The page's timer tick: the refresh runs only while the page can be seen.
+    void OnTimerTick(bool shown);
+    // The page has come into view: one refresh at once when a tick was skipped meanwhile.
+    void OnShown();
     void AddNewProcesses();
     void UpdateThreadCounts();
     void UpdateNextHeapSize();
@@ -55,10 +60,20 @@ public:
     unsigned SelectedPriorityCommand();
 
 private:
+    // The steps of one refresh over the row keys read once at its start (m_rowIds, kept in step
+    // with the rows as they are inserted and deleted).
+    void ReadRowIds();
+    void AddNewProcessesOverIds();
+    void UpdateThreadCountsOverIds();
+    void UpdateNextHeapSizeOverIds(bool useIds);
+    void UpdatePrioritiesOverIds();
+
     IListRows& m_rows;
     IProcessSystem& m_system;
     int& m_nHeapRow;
     // Reused between refreshes so that a steady refresh allocates nothing.
     std::vector<uint32_t> m_listed;
     std::vector<uint32_t> m_owners;
+    std::vector<uint32_t> m_rowIds;  // column 1 of every row, in row order
+    CShownRefresh m_shown;
 };

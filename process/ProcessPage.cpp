@@ -107,8 +107,17 @@ bool CProcessPage::OnNotify(const NMHDR& nmhdr, LRESULT& result)
 
 void CProcessPage::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == TIMER_REFRESH)
-        RefreshProcessList();
+    if (nIDEvent != TIMER_REFRESH)
+        return;
+    // Hidden (another tab, or the main window hidden or minimised): nothing to keep current.
+    m_list.OnTimerTick(IsShownOnScreen());
+    UpdateEndButton();
+}
+
+void CProcessPage::OnShown()
+{
+    m_list.OnShown();
+    UpdateEndButton();
 }
 
 void CProcessPage::OnDestroy()
@@ -180,6 +189,13 @@ void CProcessPage::ShowProcessMenu()
 
 void CProcessPage::OnEndProcess()
 {
+    int row = m_list.GetSelectedRow();
+    if (row >= 0 && static_cast<DWORD>(m_list.GetRowProcessID(row)) == ::GetCurrentProcessId()) {
+        // Ending the program itself takes the way of Exit: a takeover is ended first (every
+        // other process gets its class back), the settings are saved and the tray icon goes.
+        RouteCommand(ID_APP_EXIT);
+        return;
+    }
     m_list.EndSelectedProcess();
     UpdateEndButton();
 }

@@ -15,6 +15,9 @@ public:
 
     // Runs the four refresh steps once; the main window calls it on refresh-now and speed changes.
     void RefreshProcessList();
+    // The page has come into view (its tab chosen, the main window shown or restored): one
+    // refresh at once when the timer skipped one while it could not be seen.
+    void OnShown();
 
     void OnEndProcess();
     void OnSetPriority(UINT nID);

@@ -1,15 +1,16 @@
 #include "process/ProcessTables.h"
+#include "common/TextUtil.h"
 #include <string.h>
 
-void CopyPathField(char (&dst)[kMaxPathBytes], const char* src)
+void CopyImageName(char (&dst)[kMaxPathBytes], const char* path)
 {
     dst[0] = '\0';
-    if (!src)
+    if (!path)
         return;
-    size_t n = 0;
-    while (n < kMaxPathBytes - 1 && src[n])
-        ++n;
-    memcpy(dst, src, n);
+    int offset = GetFileNameOffset(path);
+    const char* name = offset < 0 ? path : path + offset;
+    size_t n = FitCharacters(name, kMaxPathBytes - 1);
+    memcpy(dst, name, n);
     dst[n] = '\0';
 }
 
@@ -19,7 +20,7 @@ bool AddProcessRow(ProcessItem* rows, int& count, unsigned long id, const char* 
         return false;
     ProcessItem& row = rows[count++];
     row.dwProcessID = id;
-    CopyPathField(row.szExeFile, path);
+    CopyImageName(row.szExeFile, path);
     return true;
 }
 

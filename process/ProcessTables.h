@@ -4,7 +4,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// One row of the process table. (unsigned long is the platform's 32-bit DWORD.)
+// One row of the process table: the process number (unsigned long is the platform's 32-bit
+// DWORD) and the image name, the file name of the process's program.
 struct ProcessItem {
     unsigned long dwProcessID;
     char szExeFile[80];
@@ -12,9 +13,10 @@ struct ProcessItem {
 
 enum { kMaxProcesses = 255, kMaxModules = 250, kMaxPathBytes = 80 };
 
-// Copies src into an 80-byte path field, cut to 79 characters and always terminated. A null
-// src leaves the field empty.
-void CopyPathField(char (&dst)[kMaxPathBytes], const char* src);
+// Copies the file name of a full path into an 80-byte field. The name is split off the whole
+// path (9x snapshots hold up to 259 bytes) and only then cut to 79 bytes, never inside a
+// double-byte character; the field is always terminated. A null path leaves it empty.
+void CopyImageName(char (&dst)[kMaxPathBytes], const char* path);
 
 // Appends a row to a table of kMaxProcesses rows. Returns false, writing nothing, when the
 // table is already full (the caller's walk should stop there).

@@ -31,7 +31,9 @@ void CChangePasswordDialog::DoDataExchange(CDataExchange* pDX)
 void CChangePasswordDialog::OnOK()
 {
     UpdateData(true);
-    switch (ChangeUnlockPassword(DefaultRegistry(), m_strOldPassword, m_strNewPassword, m_strConfirmPassword)) {
+    IRegistry& registry = DefaultRegistry();
+    std::string inForce = m_pPasswordInForce ? *m_pPasswordInForce : ReadUnlockPassword(registry);
+    switch (ChangeUnlockPassword(registry, inForce, m_strOldPassword, m_strNewPassword, m_strConfirmPassword)) {
     case PasswordChange::WrongOldPassword:
         AfxMessageBox(IDS_WRONG_PASSWORD, MB_OK);
         return;
@@ -40,6 +42,10 @@ void CChangePasswordDialog::OnOK()
         AfxMessageBox(IDS_PASSWORD_MISMATCH, MB_OK);
         return;
     case PasswordChange::Stored:
+        if (m_pPasswordInForce)
+            *m_pPasswordInForce = m_strNewPassword;
+        EndDialog(IDOK);
+        return;
     case PasswordChange::WriteFailed:  // not reported: the old password stays in force
         EndDialog(IDOK);
         return;

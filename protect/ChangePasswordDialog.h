@@ -5,7 +5,11 @@
 
 class CChangePasswordDialog : public CDialog {
 public:
-    explicit CChangePasswordDialog(CDialog* pParent = nullptr) : CDialog(147, pParent) {}
+    // pPasswordInForce: the lock's own copy of the password when opened from the lock dialog
+    // (the old password is checked against it, and a new password stored replaces it); nullptr
+    // elsewhere, where the stored password counts.
+    explicit CChangePasswordDialog(CDialog* pParent = nullptr, std::string* pPasswordInForce = nullptr)
+        : CDialog(147, pParent), m_pPasswordInForce(pPasswordInForce) {}
 
     std::string m_strOldPassword;
     std::string m_strNewPassword;
@@ -15,6 +19,9 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     void OnOK() override;
+
+private:
+    std::string* m_pPasswordInForce;
 };
 
 // Keeps a dialog above its owner when the owner lies in the topmost band (the lock dialog, or

@@ -1,4 +1,13 @@
 #include "protect/CoverWindow.h"
+#include "protect/CoverArea.h"
+
+// The virtual-screen metrics of Windows 98 and later; older headers for 95 lack them.
+#ifndef SM_XVIRTUALSCREEN
+#define SM_XVIRTUALSCREEN 76
+#define SM_YVIRTUALSCREEN 77
+#define SM_CXVIRTUALSCREEN 78
+#define SM_CYVIRTUALSCREEN 79
+#endif
 
 bool CCoverWindow::CreateOverDesktop()
 {
@@ -7,7 +16,10 @@ bool CCoverWindow::CreateOverDesktop()
 
 void CCoverWindow::CoverScreen() const
 {
-    SetWindowPos(HWND_TOPMOST, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), 0);
+    ScreenArea virtualScreen = {::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    ScreenArea area = CoverArea(virtualScreen, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    SetWindowPos(HWND_TOPMOST, area.x, area.y, area.cx, area.cy, 0);
 }
 
 INT_PTR CCoverWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)

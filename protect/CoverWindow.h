@@ -4,14 +4,19 @@
 
 class CCoverWindow : public CDialog {
 public:
-    CCoverWindow() : CDialog(kTemplate, nullptr) {}
+    // Commands that reach the cover go on to pOwner, the main window, never straight to the
+    // application object.
+    explicit CCoverWindow(CDialog* pOwner) : CDialog(kTemplate, pOwner) {}
     // Creates the cover as a child of the desktop window, hidden.
     bool CreateOverDesktop();
-    // Places it in the topmost band over the whole primary screen.
+    // Places it in the topmost band over every monitor (the primary screen on Windows 95).
     void CoverScreen() const;
 
     enum { kTemplate = 144 };
 
 protected:
     INT_PTR WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Enter, Esc and their commands would otherwise hide the cover.
+    void OnOK() override {}
+    void OnCancel() override {}
 };

@@ -1,7 +1,96 @@
 #include "protect/LockDialog.h"
 #include "app/KorvaneApp.h"
 #include "protect/ChangePasswordDialog.h"
+#include "protect/ProtectWin32.h"
+#include "protect/UnlockPassword.h"
 #include "res/resource.h"
+#include <vector>
+
+namespace {
+
+const UINT_PTR kKeepInFrontTimer = 1;
+const UINT kKeepInFrontPeriod = 250;  // ms
+// Posted to itself when it lost the activation: checked once the change is complete.
+const UINT WM_KEEP_IN_FRONT = WM_APP + 0x41;
+
+struct PopupSearch {
+    HWND hLock;
+    HWND hFound;
+};
+
+// The window of the lock that should have the keyboard: the lock dialog, or the enabled
+// dialog or message box it runs.
+BOOL CALLBACK FindLockPopup(HWND hWnd, LPARAM lParam)
+{
+    PopupSearch* search = reinterpret_cast<PopupSearch*>(lParam);
+    if (!::IsWindowVisible(hWnd) || !::IsWindowEnabled(hWnd))
+        return TRUE;
+    for (HWND h = hWnd; h; h = ::GetWindow(h, GW_OWNER)) {
+        if (h == search->hLock) {
+            search->hFound = hWnd;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+bool IsOwnThreadWindow(HWND hWnd)
+{
+    return ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId();
+}
+
+void PlaceTopmost(HWND hWnd)
+{
+    ::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+UINT QueryCancelAutoPlayMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("QueryCancelAutoPlay");
+    return message;
+}
+
+void CLockDialog::RunLock()
+{
+    // A password written or removed while locked, by a program started before the lock, does
+    // not count for this lock.
+    m_strPasswordInForce = ReadUnlockPassword(DefaultRegistry());
+    m_bUnlocked = false;
+    HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    bool ownerWasEnabled = hOwner && ::IsWindowEnabled(hOwner);
+    if (!Create(m_nIDTemplate, m_pParentWnd))
+        return;
+    if (hOwner)
+        ::EnableWindow(hOwner, FALSE);
+    ShowWindow(SW_SHOW);
+    SetForegroundWindow();
+    SetTimer(kKeepInFrontTimer, kKeepInFrontPeriod);
+
+    // The dialog box's own loop would end the dialog on a quit message; this one keeps it.
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (!m_bUnlocked && m_hWnd) {
+        MSG msg;
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            quitCode = msg.wParam;
+            continue;
+        }
+        if (got < 0 || ::IsDialogMessageA(m_hWnd, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    // The owner first, so that the activation does not go to another program's window.
+    if (hOwner && ownerWasEnabled)
+        ::EnableWindow(hOwner, TRUE);
+    DestroyWindow();
+    if (quit)
+        ::PostQuitMessage(static_cast<int>(quitCode));
+}
 
 BOOL CLockDialog::OnInitDialog()
 {
@@ -32,8 +121,8 @@ bool CLockDialog::OnCmdMsg(UINT nID)
 void CLockDialog::OnOK()
 {
     UpdateData(true);
-    if (theApp.CheckUnlockPassword(m_strPassword.c_str())) {
-        EndDialog(IDOK);
+    if (IsUnlockingEntry(m_strPasswordInForce, m_strPassword.c_str())) {
+        m_bUnlocked = true;
         return;
     }
     AfxMessageBox(IDS_WRONG_PASSWORD, MB_OK);
@@ -46,6 +135,67 @@ void CLockDialog::OnCancel()
 
 void CLockDialog::OnChangePassword()
 {
-    CChangePasswordDialog dlg(this);
+    // Checked against, and on success replacing, the password of this lock.
+    CChangePasswordDialog dlg(this, &m_strPasswordInForce);
     dlg.DoModal();
+}
+
+void CLockDialog::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == kKeepInFrontTimer)
+        KeepInFront();
+}
+
+INT_PTR CLockDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            PostMessage(WM_KEEP_IN_FRONT);
+        return FALSE;  // the default handling keeps the focus of the edit
+    case WM_ACTIVATEAPP:
+        if (!wParam)
+            PostMessage(WM_KEEP_IN_FRONT);
+        return FALSE;
+    case WM_KEEP_IN_FRONT:
+        KeepInFront();
+        return TRUE;
+    default:
+        // The shell asks the foreground window, which the lock dialog is.
+        if (msg == QueryCancelAutoPlayMessage())
+            return SetMsgResult(1);
+        return CDialog::WindowProc(msg, wParam, lParam);
+    }
+}
+
+void CLockDialog::KeepInFront()
+{
+    // Cheap enough for every tick: the foreground, and the few windows above the cover.
+    HWND hForeground = ::GetForegroundWindow();
+    bool foreignForeground = !hForeground || !IsOwnThreadWindow(hForeground);
+    bool foreignAbove = false;
+    for (HWND h = ::GetWindow(::GetDesktopWindow(), GW_CHILD); h && h != m_hCover; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (::IsWindowVisible(h) && !IsOwnThreadWindow(h)) {
+            foreignAbove = true;
+            break;
+        }
+    }
+    if (!foreignForeground && !foreignAbove)
+        return;  // the lock's own windows have it: its message boxes keep the keyboard
+
+    PopupSearch search = {m_hWnd, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindLockPopup, reinterpret_cast<LPARAM>(&search));
+    HWND hTarget = search.hFound ? search.hFound : m_hWnd;
+    // The cover, then the lock dialog, then whatever it runs, each above the one before.
+    std::vector<HWND> chain;
+    for (HWND h = hTarget; h && h != m_hWnd; h = ::GetWindow(h, GW_OWNER))
+        chain.push_back(h);
+    chain.push_back(m_hWnd);
+    if (m_hCover)
+        PlaceTopmost(m_hCover);
+    for (size_t i = chain.size(); i > 0; --i)
+        PlaceTopmost(chain[i - 1]);
+    if (!foreignForeground)
+        return;
+    TakeForeground(hTarget);
 }

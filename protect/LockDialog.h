@@ -5,7 +5,13 @@
 
 class CLockDialog : public CDialog {
 public:
-    explicit CLockDialog(CDialog* pParent = nullptr) : CDialog(145, pParent) {}
+    // pParent: the main window, which the lock holds disabled; hCover: the cover it keeps in front.
+    CLockDialog(CDialog* pParent, HWND hCover) : CDialog(145, pParent), m_hCover(hCover) {}
+
+    // Shows the dialog and runs its own message loop until the password in force, read here
+    // once, is entered. A quit message that arrives meanwhile does not end the lock: it is kept
+    // and posted again after the unlock.
+    void RunLock();
 
     std::string m_strPassword;
 
@@ -15,5 +21,19 @@ protected:
     bool OnCmdMsg(UINT nID) override;
     void OnOK() override;
     void OnCancel() override;
+    void OnTimer(UINT_PTR nIDEvent) override;
+    INT_PTR WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnChangePassword();
+
+private:
+    // Puts the cover, this dialog and its open message box back over any other program's
+    // window that has risen above the cover, and takes the keyboard back from one that has it.
+    void KeepInFront();
+
+    HWND m_hCover;
+    std::string m_strPasswordInForce;
+    bool m_bUnlocked = false;
 };
+
+// The shell's "QueryCancelAutoPlay" message: answered 1 while locked, so a disc starts nothing.
+UINT QueryCancelAutoPlayMessage();

@@ -6,8 +6,9 @@
 #include "protect/CoverWindow.h"
 #include "protect/LockDialog.h"
 #include "protect/ProtectWin32.h"
-#include "protect/UnlockPassword.h"
 #include "res/resource.h"
+#include <string.h>
+#include <vector>
 
 namespace {
 
@@ -28,12 +29,26 @@ void ShowTaskbar(int nCmdShow)
         ::ShowWindow(hTaskbar, nCmdShow);
 }
 
-}  // namespace
+struct OpenDialogs {
+    HWND hMain;
+    std::vector<HWND> windows;
+};
 
-bool CKorvaneApp::CheckUnlockPassword(const char* password)
+// The program's dialogs open when the lock starts (new task and its open-file dialog, about,
+// password, message boxes): disabled for the length of the lock, as the lock's owner is.
+BOOL CALLBACK DisableOpenDialog(HWND hWnd, LPARAM lParam)
 {
-    return IsUnlockingEntry(DefaultRegistry(), password);
+    OpenDialogs* open = reinterpret_cast<OpenDialogs*>(lParam);
+    char cls[16] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    if (hWnd != open->hMain && strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hWnd) && ::IsWindowEnabled(hWnd)) {
+        ::EnableWindow(hWnd, FALSE);
+        open->windows.push_back(hWnd);
+    }
+    return TRUE;
 }
+
+}  // namespace
 
 void CKorvaneDlg::OnLockComputer()
 {
@@ -44,20 +59,25 @@ void CKorvaneDlg::OnLockComputer()
     SetScreenSaverRunning(true);
     ShowTaskbar(SW_HIDE);
     ShowWindow(SW_HIDE);
+    OpenDialogs open = {m_hWnd, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), DisableOpenDialog, reinterpret_cast<LPARAM>(&open));
 
-    CCoverWindow* pCover = new CCoverWindow;
+    CCoverWindow* pCover = new CCoverWindow(this);
     pCover->CreateOverDesktop();
     pCover->CoverScreen();
     pCover->ShowWindow(SW_SHOW);
     pCover->BringWindowToTop();
 
-    CLockDialog dlg(this);
-    dlg.DoModal();
+    CLockDialog dlg(this, pCover->m_hWnd);
+    dlg.RunLock();
 
     m_bLocked = false;
     ShowTaskbar(SW_SHOW);
     pCover->DestroyWindow();
     delete pCover;
+    for (HWND hDialog : open.windows)
+        if (::IsWindow(hDialog))
+            ::EnableWindow(hDialog, TRUE);
     ShowWindow(SW_SHOW);
     SetScreenSaverRunning(false);
 }
@@ -75,7 +95,7 @@ void CKorvaneDlg::OnQuickTakeover()
     CMenu menu(GetMenu());
     if (m_bTakeover) {
         SetScreenSaverRunning(true);
-        m_pCoverWindow = new CCoverWindow;
+        m_pCoverWindow = new CCoverWindow(this);
         m_pCoverWindow->CreateOverDesktop();
         m_pCoverWindow->ShowWindow(SW_SHOW);
         m_pCoverWindow->CoverScreen();
@@ -96,7 +116,7 @@ void CKorvaneDlg::OnQuickTakeover()
     bool topmost = m_bTakeover || theApp.m_bTopmost;
     SetWindowPos(topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     BringWindowToTop();
-    SetForegroundWindow();
+    TakeForeground(m_hWnd);
 }
 
 void CKorvaneDlg::DemoteOtherProcesses()

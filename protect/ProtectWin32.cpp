@@ -53,3 +53,17 @@ bool CWin32ProgramStarter::Start(const char* commandLine, int showCommand)
     // WinExec looks in the program's own folder first, then the usual places, as 9x's shell does.
     return ::WinExec(commandLine, static_cast<UINT>(showCommand)) > 31;
 }
+
+void TakeForeground(HWND hWnd)
+{
+    HWND hForeground = ::GetForegroundWindow();
+    ::SetForegroundWindow(hWnd);
+    if (!hForeground || ::GetForegroundWindow() == hWnd)
+        return;
+    DWORD own = ::GetCurrentThreadId();
+    DWORD other = ::GetWindowThreadProcessId(hForeground, nullptr);
+    if (other != own && ::AttachThreadInput(own, other, TRUE)) {
+        ::SetForegroundWindow(hWnd);
+        ::AttachThreadInput(own, other, FALSE);
+    }
+}

@@ -2,6 +2,7 @@
 #pragma once
 #include "protect/QuickShutdown.h"
 #include "protect/Takeover.h"
+#include <windows.h>
 
 class CWin32ProcessPriorities : public IProcessPriorities {
 public:
@@ -11,6 +12,11 @@ public:
     uint32_t ExchangeClass(uint32_t processId, uint32_t newClass) override;
     bool SetClass(uint32_t processId, uint32_t priorityClass) override;
 };
+
+// Makes hWnd the foreground window. Windows 98 and ME refuse the foreground to a program that did
+// not get the last input and only flash its taskbar button: sharing the input state of the window
+// that has it lifts that.
+void TakeForeground(HWND hWnd);
 
 class CWin32ProgramStarter : public IProgramStarter {
 public:

@@ -69,24 +69,40 @@ std::string UnscramblePassword(const std::string& stored)
     return Shift(stored, +1);
 }
 
-bool IsUnlockingEntry(IRegistry& registry, const char* entry)
+std::string ReadUnlockPassword(IRegistry& registry)
 {
     CSysRegInfo store(registry);
     store.SetRegSection(KORVANE_KEY);
     char buf[CSysRegInfo::ValueSize];
     if (!store.GetRegValue(kPasswordValue, buf, sizeof buf))
-        return true;  // no password stored
-    std::string password = UnscramblePassword(buf);
+        return std::string();  // no password stored
+    return UnscramblePassword(buf);
+}
+
+bool IsUnlockingEntry(const std::string& password, const char* entry)
+{
     if (password.empty())
         return true;
     // The whole entry must be the password: a longer entry that merely begins with it does not unlock.
     return password == (entry ? entry : "");
 }
 
+bool IsUnlockingEntry(IRegistry& registry, const char* entry)
+{
+    return IsUnlockingEntry(ReadUnlockPassword(registry), entry);
+}
+
 PasswordChange ChangeUnlockPassword(IRegistry& registry, const std::string& oldPassword,
                                     const std::string& newPassword, const std::string& confirmPassword)
 {
-    if (!IsUnlockingEntry(registry, oldPassword.c_str()))
+    return ChangeUnlockPassword(registry, ReadUnlockPassword(registry), oldPassword, newPassword, confirmPassword);
+}
+
+PasswordChange ChangeUnlockPassword(IRegistry& registry, const std::string& passwordInForce,
+                                    const std::string& oldPassword, const std::string& newPassword,
+                                    const std::string& confirmPassword)
+{
+    if (!IsUnlockingEntry(passwordInForce, oldPassword.c_str()))
         return PasswordChange::WrongOldPassword;
     if (newPassword != confirmPassword)
         return PasswordChange::Mismatch;

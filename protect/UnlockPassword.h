@@ -16,8 +16,12 @@ void GetScrambleTable(int table[kScrambledPositions]);
 std::string ScramblePassword(const std::string& password);
 std::string UnscramblePassword(const std::string& stored);
 
-// True when `entry` unlocks: no password is stored (missing or empty value), or the entry is
-// exactly the password.
+// The stored password as typed; empty when none is stored (missing or empty value).
+std::string ReadUnlockPassword(IRegistry& registry);
+
+// True when `entry` unlocks: no password (empty), or the entry is exactly the password.
+bool IsUnlockingEntry(const std::string& password, const char* entry);
+// The same against the password stored now.
 bool IsUnlockingEntry(IRegistry& registry, const char* entry);
 
 enum class PasswordChange {
@@ -33,3 +37,8 @@ enum class PasswordChange {
 // password removes the password.
 PasswordChange ChangeUnlockPassword(IRegistry& registry, const std::string& oldPassword,
                                     const std::string& newPassword, const std::string& confirmPassword);
+// The same with the old password checked against `passwordInForce` instead of the stored one:
+// the lock keeps the password it started with, whatever is written to the registry meanwhile.
+PasswordChange ChangeUnlockPassword(IRegistry& registry, const std::string& passwordInForce,
+                                    const std::string& oldPassword, const std::string& newPassword,
+                                    const std::string& confirmPassword);

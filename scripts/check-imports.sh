@@ -1,7 +1,8 @@
 #!/bin/bash
 # Checks the shipped exe: a 32-bit PE for the GUI subsystem 4.0 whose every import is on the
-# reviewed list (cmake/imports.txt, lines "DLL!Function") and comes from a DLL that Windows 95/98
-# has. Usage: scripts/check-imports.sh korvane.exe [imports.txt]   (--list prints the imports)
+# reviewed list (cmake/imports.txt, lines "DLL!Function"), comes from one of the seven system DLLs
+# that every Windows 95 has (no C run-time DLL: the first release of 95 has no MSVCRT.DLL) and is
+# no wide-character function (Windows 9x exports most of them as stubs that fail). Usage: scripts/check-imports.sh korvane.exe [imports.txt]   (--list prints the imports)
 set -uo pipefail
 export LC_ALL=C   # one collation for sort and comm
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,7 +11,7 @@ if [ "${1:-}" = "--list" ]; then list_only=1; shift; fi
 exe=${1:?exe}
 reviewed=${2:-$here/../cmake/imports.txt}
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
-allowed_dlls="KERNEL32 USER32 GDI32 ADVAPI32 SHELL32 COMCTL32 COMDLG32 MSVCRT"
+allowed_dlls="KERNEL32 USER32 GDI32 ADVAPI32 SHELL32 COMCTL32 COMDLG32"
 
 dump=$("$objdump" -p "$exe") || { echo "check-imports: cannot read $exe"; exit 1; }
 
@@ -28,6 +29,7 @@ fail() { echo "check-imports: $*"; status=1; }
 
 grep -qE '^Magic[[:space:]]+010b' <<<"$dump" || fail "$exe is not a 32-bit PE (PE32)"
 grep -qE '^Subsystem[[:space:]]+00000002' <<<"$dump" || fail "$exe is not a Windows GUI program"
+grep -qE '^AddressOfEntryPoint[[:space:]]+0*[1-9a-f]' <<<"$dump" || fail "$exe has no entry point"
 grep -qE '^MajorSubsystemVersion[[:space:]]+4$' <<<"$dump" &&
   grep -qE '^MinorSubsystemVersion[[:space:]]+0$' <<<"$dump" || fail "$exe does not ask for subsystem version 4.0"
 
@@ -37,6 +39,12 @@ for dll in $(echo "$imports" | cut -d'!' -f1 | sort -u); do
     *) fail "$exe imports from $dll, which is not one of $allowed_dlls" ;;
   esac
 done
+
+wide=$(echo "$imports" | grep -E '![A-Za-z_0-9]*[a-z0-9]W$|!wcs' || true)
+if [ -n "$wide" ]; then
+  fail "$exe imports wide-character functions:"
+  echo "$wide" | sed 's/^/    /'
+fi
 
 reviewed_list=$(grep -vE '^[[:space:]]*(#|$)' "$reviewed" | tr -d '\r' | sort -u)
 new=$(comm -23 <(echo "$imports") <(echo "$reviewed_list"))
@@ -51,5 +59,5 @@ if [ -n "$gone" ]; then
   echo "check-imports: note: listed but no longer imported (may be removed from the list):"
   echo "$gone" | sed 's/^/    /'
 fi
-[ $status = 0 ] && echo "check-imports: $exe: PE32, GUI 4.0, $(echo "$imports" | wc -l) imports, all reviewed"
+[ $status = 0 ] && echo "check-imports: $exe: PE32, GUI 4.0, $(echo "$imports" | wc -l) imports from $(echo "$imports" | cut -d'!' -f1 | sort -u | tr '\n' ' ')all reviewed"
 exit $status

@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev zip unzip
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-tools mingw-w64-i686-dev
-  wine wine32:i386 wine64 xvfb xauth xdotool x11-apps imagemagick fonts-wqy-microhei locales
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  wine wine32:i386 wine64 fonts-wine xvfb xauth xdotool x11-apps imagemagick fonts-wqy-microhei locales
 )
 
 sudo=""

@@ -11,10 +11,16 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-10}
 load=${2:-all}
-build=${KORVANE_SOAK_BUILD:-build/win}
 if [ -z "${KORVANE_SOAK_BUILD:-}" ]; then
-  scripts/setup.sh >/dev/null || exit 1
-  scripts/build-win.sh >/dev/null || exit 1
+  scripts/setup.sh >/dev/null || { echo "soak: setup failed" >&2; exit 1; }
+  # The shipped exe where this host runs 32-bit programs, its 64-bit twin elsewhere.
+  . scripts/host-arch.sh
+  tree=win
+  [ "$KORVANE_HOST32" = yes ] || tree=win64
+  scripts/build-win.sh "$tree" >/dev/null || { echo "soak: cross build of build/$tree failed" >&2; exit 1; }
+  build=build/$tree
+else
+  build=$KORVANE_SOAK_BUILD
 fi
 exe=$build/tests/soak/korvane_soak.exe
 for f in "$build/korvane.exe" "$build/korvane_testwin.exe" "$exe"; do

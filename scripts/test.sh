@@ -1,7 +1,9 @@
 #!/bin/bash
-# Sets everything up and runs every test: the native unit tests (ASan/UBSan), the cross build
-# with its import check, and the end-to-end tests under Wine on one Xvfb screen.
-# Ends with the line "N passed, N failed" summed over both test runs; exits non-zero on any failure.
+# Sets everything up and runs every test: the native unit tests (ASan/UBSan), short fuzz runs,
+# the cross builds with the shipped exe's checks, and the end-to-end tests and soak under Wine on
+# one Xvfb screen: against the 64-bit twin on every host, and against the shipped 32-bit exe as
+# well where the host runs 32-bit programs.
+# Ends with the line "N passed, N failed" summed over every run; exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 passed=0
@@ -52,14 +54,39 @@ else
   step_failed "fuzz build"
 fi
 
-echo "== cross build, import check and end-to-end tests under Wine"
-if scripts/build-win.sh && scripts/wine-prefix.sh build/win; then
-  . scripts/wine-env.sh build/win
-  xvfb-run -a -s '-screen 0 1024x768x24' bash -c \
-    'cd build/win && ctest --output-on-failure; wineserver -k' 2>&1 | tee "$logs/win.log"
-  count "$logs/win.log"
+echo "== cross builds: the shipped 32-bit exe (build/win) and its 64-bit twin (build/win64)"
+built32=no
+built64=no
+if scripts/build-win.sh win; then built32=yes; else step_failed "cross build of build/win (32-bit)"; fi
+if scripts/build-win.sh win64; then built64=yes; else step_failed "cross build of build/win64 (64-bit twin)"; fi
+
+echo "== build checks of the shipped exe (build/win/korvane.exe)"
+if [ "$built32" = yes ]; then
+  (cd build/win && ctest --output-on-failure -L check) 2>&1 | tee "$logs/checks.log"
+  count "$logs/checks.log"
+fi
+
+# The end-to-end suite and the soak against the exe of one tree, under one Xvfb screen.
+suites=()
+run_suite() {
+  local tree=$1 what=$2 before_p=$passed before_f=$failed
+  echo "== end-to-end tests and soak under Wine: build/$tree/korvane.exe ($what)"
+  if ! scripts/wine-prefix.sh "build/$tree"; then
+    step_failed "Wine prefix of build/$tree"
+  else
+    (. scripts/wine-env.sh "build/$tree" && xvfb-run -a -s '-screen 0 1024x768x24' bash -c \
+      "cd build/$tree && ctest --output-on-failure -L 'e2e|soak'; wineserver -k") 2>&1 | tee "$logs/$tree.log"
+    count "$logs/$tree.log"
+  fi
+  suites+=("e2e: build/$tree/korvane.exe ($what): $((passed - before_p)) passed, $((failed - before_f)) failed")
+}
+
+. scripts/host-arch.sh
+if [ "$KORVANE_HOST32" = yes ]; then
+  if [ "$built32" = yes ]; then run_suite win "the shipped 32-bit exe"; fi
+  if [ "$built64" = yes ]; then run_suite win64 "64-bit twin"; fi
 else
-  step_failed "cross build"
+  if [ "$built64" = yes ]; then run_suite win64 "64-bit twin; this host cannot run 32-bit programs"; fi
 fi
 
 echo "== package: the zip holds the exe the tests ran"
@@ -75,5 +102,6 @@ else
   step_failed "package"
 fi
 
+for line in "${suites[@]}"; do echo "$line"; done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -14,9 +14,17 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 # Through a file, not a pipe: Wine's background processes inherit the descriptors and would
 # hold a pipe open (and CTest waiting) until the wineserver exits.
+# KORVANE_RUN_SECONDS, when set, limits the run (the tests set it below CTest's own limit), so
+# that a hung run still shows what it printed and leaves no process behind in the prefix.
+limit=${KORVANE_RUN_SECONDS:-0}
 out=$(mktemp)
-wine "$@" >"$out" 2>&1
+timeout -k 10 "$limit" wine "$@" >"$out" 2>&1
 rc=$?
 iconv -f GBK -t UTF-8 -c <"$out"
 rm -f "$out"
+if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then
+  echo "wine-run: ${1##*/} was ended after ${limit} s; every process of the prefix ends with it"
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+fi
 exit $rc

@@ -1,6 +1,7 @@
-// The help commands under Wine: "内容(&C)" opens Korvane.hlp of the current directory, the standard
-// help command the help file beside the program, both through the shell (Wine's shell starts
-// winhlp32.exe for a .hlp file); a missing file opens nothing and the program goes on answering.
+// The help commands under Wine: "内容(&C)" opens Korvane.hlp beside the program, whatever the
+// current directory, the standard help command the help file named after the program beside it,
+// both through the shell (Wine's shell starts winhlp32.exe for a .hlp file); a missing file opens
+// nothing and the program goes on answering.
 #include "Harness.h"
 #include <stdio.h>
 #include <tlhelp32.h>
@@ -81,15 +82,20 @@ bool CommandOpensAViewer(UINT command, const std::string& cwd)
 
 }  // namespace
 
-E2E_TEST(HelpContentsOpensKorvaneHlpOfTheCurrentDirectory)
+E2E_TEST(HelpContentsOpensKorvaneHlpBesideTheProgram)
 {
     ResetKorvaneRegistry();
-    std::string withFile = EmptyFolder("kvhelp_with");
-    CHECK_TRUE(WriteFile(withFile + "\\Korvane.hlp"));
-    std::string without = EmptyFolder("kvhelp_without");
-    EXPECT_TRUE(CommandOpensAViewer(kCmdHelpContents, withFile));
-    EXPECT_FALSE(CommandOpensAViewer(kCmdHelpContents, without));
-    DeleteFileA((withFile + "\\Korvane.hlp").c_str());
+    // Started from the Run key the current directory is the Windows folder: a help file there is
+    // not the program's.
+    std::string cwd = EmptyFolder("kvhelp_with");
+    CHECK_TRUE(WriteFile(cwd + "\\Korvane.hlp"));
+    std::string beside = KorvaneDir() + "\\Korvane.hlp";
+    DeleteFileA(beside.c_str());
+    EXPECT_FALSE(CommandOpensAViewer(kCmdHelpContents, cwd));
+    DeleteFileA((cwd + "\\Korvane.hlp").c_str());
+    CHECK_TRUE(WriteFile(beside));
+    EXPECT_TRUE(CommandOpensAViewer(kCmdHelpContents, cwd));
+    DeleteFileA(beside.c_str());
 }
 
 E2E_TEST(StandardHelpCommandOpensTheHelpFileBesideTheProgram)

@@ -1,6 +1,7 @@
-// Options of the main window under Wine: what Exit saves, the check marks of the option and
+// Options of the main window under Wine: what Exit and the end of a Windows session save, the check marks of the option and
 // speed commands, the autostart entry, closing and minimising.
 #include "Harness.h"
+#include "process_tab.h"
 #include <stdio.h>
 #include <algorithm>
 
@@ -52,6 +53,30 @@ E2E_TEST(ExitSavesUntoggledFlagsAsMinusOneAndTheSelectedTab)
     CHECK_TRUE(w2);
     EXPECT_EQ(TabCurSel(Item(w2, kTabControlId)), 1);
     EXPECT_TRUE(again.Exit());
+}
+
+// Windows ends the process once WM_ENDSESSION is answered: the settings must be saved by then,
+// and a takeover ended as Exit would.
+E2E_TEST(EndOfTheSessionSavesTheSettingsAndEndsTheTakeover)
+{
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    CHECK_TRUE(SendCommand(w, kCmdTopmost));
+    CHECK_TRUE(SendCommand(w, kCmdSpeedLow));
+    DWORD_PTR r = 0;
+    // A session end that was called off saves nothing.
+    CHECK_TRUE(SendMessageTimeoutA(w, WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, 5000, &r));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Topmost"));
+    CHECK_TRUE(PostCommand(w, kCmdTakeover));
+    CHECK_TRUE(WaitUntil([&] { return MenuChecked(w, kCmdTakeover); }));
+    CHECK_TRUE(SendMessageTimeoutA(w, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &r));
+    EXPECT_STREQ(Settings("Topmost"), "0");
+    EXPECT_STREQ(Settings("RefreshSpeed"), "2");
+    EXPECT_FALSE(MenuChecked(w, kCmdTakeover));
+    EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
+    EXPECT_TRUE(k.Exit());
 }
 
 E2E_TEST(OptionTogglesMoveCheckMarksAndAreSaved)
@@ -462,4 +487,66 @@ E2E_TEST(ChoosingASpeedRefreshesThePerformancePageAtOnce)
     EXPECT_TRUE(WaitUntil([&] { return ItemText(w, 1003) == "CPU使用:71%"; }, 2000));
     EXPECT_TRUE(k.Exit());
     ClearCpuCounter();
+}
+
+namespace {
+
+struct PageSearch {
+    int id1, id2;
+    HWND found;
+};
+
+BOOL CALLBACK FindPageWith(HWND h, LPARAM lParam)
+{
+    PageSearch* search = reinterpret_cast<PageSearch*>(lParam);
+    if (GetDlgItem(h, search->id1) && GetDlgItem(h, search->id2)) {
+        search->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The page of the main window that holds both controls.
+HWND PageWith(HWND main, int id1, int id2)
+{
+    PageSearch search = {id1, id2, nullptr};
+    EnumChildWindows(main, FindPageWith, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// KillTimer run inside the program: 1 when the window had the timer (which is then gone).
+DWORD KillTimerInProgram(HWND main, HWND wnd, UINT id)
+{
+    DWORD killed = 2;
+    RemoteCall(main, "user32.dll", "KillTimer", {static_cast<DWORD>(reinterpret_cast<UINT_PTR>(wnd)), id}, &killed);
+    return killed;
+}
+
+}  // namespace
+
+// Paused means no timer at all: some versions of Windows replace a period above
+// USER_TIMER_MAXIMUM (the 0xFFFFFFFF of -1) by a small one.
+E2E_TEST(PausedSpeedStopsTheTimersInsteadOfArmingThem)
+{
+    ResetKorvaneRegistry();
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1");
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", "3");
+    Korvane k;
+    HWND w = k.StartReady();
+    CHECK_TRUE(w);
+    HWND perf = PageWith(w, 1004, 1009);
+    HWND apps = PageWith(w, 1017, 1006);
+    HWND procs = FindProcessPage(w);
+    CHECK_TRUE(perf && apps && procs);
+    // Loaded paused: neither the status bar's nor the Performance page's timer runs.
+    EXPECT_EQ(KillTimerInProgram(w, w, 10), 0u);
+    EXPECT_EQ(KillTimerInProgram(w, perf, 10), 0u);
+    // The Processes page keeps its second: the probe finds a timer that is there.
+    EXPECT_EQ(KillTimerInProgram(w, procs, 10), 1u);
+    // Chosen from the menu: the Applications and Performance pages' timers are stopped.
+    CHECK_TRUE(SendCommand(w, kCmdSpeedHigh));
+    CHECK_TRUE(SendCommand(w, kCmdSpeedPause));
+    EXPECT_EQ(KillTimerInProgram(w, apps, 10), 0u);
+    EXPECT_EQ(KillTimerInProgram(w, perf, 10), 0u);
+    EXPECT_TRUE(k.Exit());
 }

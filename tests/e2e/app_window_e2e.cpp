@@ -30,8 +30,8 @@ RECT MapDialogUnits(HWND dlg, int x, int y, int cx, int cy)
     DWORD ok = 0;
     if (!mem.ok() || !mem.Write(&r, sizeof r) ||
         !RemoteCall(dlg, "user32.dll", "MapDialogRect",
-                    {static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(dlg)),
-                     static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(mem.ptr()))},
+                    {reinterpret_cast<DWORD_PTR>(dlg),
+                     reinterpret_cast<DWORD_PTR>(mem.ptr())},
                     &ok) ||
         !ok || !mem.Read(&r, sizeof r))
         return failed;
@@ -67,8 +67,8 @@ DWORD SendInside(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     DWORD result = 0;
     if (!RemoteCall(w, "user32.dll", "SendMessageA",
-                    {static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(w)), msg, static_cast<DWORD>(wParam),
-                     static_cast<DWORD>(lParam)},
+                    {reinterpret_cast<DWORD_PTR>(w), msg, static_cast<DWORD_PTR>(wParam),
+                     static_cast<DWORD_PTR>(lParam)},
                     &result))
         return 0;
     return result;

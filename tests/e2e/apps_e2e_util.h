@@ -163,7 +163,7 @@ inline std::vector<PopupItem> PopupItems(HWND hOwner, DWORD hMenu)
             DWORD len = 0;
             mem.Write(text, sizeof text);
             RemoteCall(hOwner, "user32.dll", "GetMenuStringA",
-                       {hMenu, i, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(mem.ptr())), sizeof text - 1,
+                       {hMenu, i, reinterpret_cast<DWORD_PTR>(mem.ptr()), sizeof text - 1,
                         MF_BYPOSITION},
                        &len);
             mem.Read(text, sizeof text - 1);

@@ -19,6 +19,60 @@ bool EndTask(HWND hPage, HWND hList, HWND hTarget)
     return PostCommand(hPage, 1017);
 }
 
+// Writes a cell of another process's list (LVM_SETITEMTEXTA with the item in that process).
+bool SetCell(HWND hList, int row, int col, const std::string& text)
+{
+    RemoteMemory mem(hList, sizeof(LVITEMA) + text.size() + 1);
+    if (!mem.ok())
+        return false;
+    LVITEMA item = {};
+    item.iSubItem = col;
+    item.pszText = static_cast<char*>(mem.ptr()) + sizeof(LVITEMA);
+    DWORD_PTR ok = 0;
+    return mem.Write(&item, sizeof item) && mem.Write(text.c_str(), text.size() + 1, sizeof(LVITEMA)) &&
+           SendMessageTimeoutA(hList, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(mem.ptr()),
+                               SMTO_NORMAL, 5000, &ok) && ok;
+}
+
+// Inserts a row with the given cells on top of another process's list, and deletes it again;
+// the items are written into that process once, so that rows can come and go quickly.
+class TopRow {
+public:
+    TopRow(HWND hList, const std::string& title, HWND hWnd, DWORD pid) : m_hList(hList), m_mem(hList, 3 * kSlot)
+    {
+        const std::string texts[3] = {title, HandleText(hWnd), std::to_string(pid)};
+        for (int i = 0; i < 3 && m_mem.ok(); ++i) {
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT;
+            item.iSubItem = i == 0 ? 0 : i + 1;
+            item.pszText = Slot(i) + sizeof(LVITEMA);
+            m_mem.Write(&item, sizeof item, i * kSlot);
+            m_mem.Write(texts[i].c_str(), texts[i].size() + 1, i * kSlot + sizeof(LVITEMA));
+        }
+    }
+    bool Insert()
+    {
+        DWORD_PTR r = 1;
+        return m_mem.ok() && Send(LVM_INSERTITEMA, 0, Slot(0), &r) && r == 0 && Send(LVM_SETITEMTEXTA, 0, Slot(1), &r) &&
+               Send(LVM_SETITEMTEXTA, 0, Slot(2), &r);
+    }
+    bool Delete()
+    {
+        DWORD_PTR r = 0;
+        return Send(LVM_DELETEITEM, 0, nullptr, &r) && r;
+    }
+
+private:
+    static const size_t kSlot = 128;
+    char* Slot(int i) { return static_cast<char*>(m_mem.ptr()) + i * kSlot; }
+    bool Send(UINT msg, WPARAM w, char* l, DWORD_PTR* r)
+    {
+        return SendMessageTimeoutA(m_hList, msg, w, reinterpret_cast<LPARAM>(l), SMTO_NORMAL, 5000, r) != 0;
+    }
+    HWND m_hList;
+    RemoteMemory m_mem;
+};
+
 }  // namespace
 
 E2E_TEST(HangCheckAndEndTask)
@@ -360,5 +414,87 @@ E2E_TEST(EndNowForAProcessAlreadyGoneReportsNothing)
     Sleep(500);
     EXPECT_TRUE(FindDialogs(k.Pid()).empty());
     EXPECT_TRUE(IsReady(hMain));
+    EXPECT_TRUE(k.Exit());
+}
+
+// Rows that move between a probe and the write of its result (a refresh listing or dropping a
+// window meanwhile; here the test inserts and deletes a row on top without pause) never carry
+// the status of one window to another.
+E2E_TEST(StatusesStayWithTheirWindowsWhileRowsMove)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    HWND hList = GetDlgItem(AppsPage(hMain), 1001);
+    TestWindows lower("\"w:Race Hung\"");
+    HWND hHung = lower.Wait("Race Hung");
+    CHECK_TRUE(hHung && WaitUntil([&] { return FindRow(hList, hHung) >= 0; }, 5000));
+    // Listed after it, so directly above it; its owned window is never listed by the page, and
+    // a row made for it stays as it is (a visible, titled window of the process it names).
+    TestWindows upper("\"w:Race Running\" \"o:Race Owned\"");
+    HWND hRunning = upper.Wait("Race Running");
+    HWND hOwned = upper.Wait("Race Owned");
+    CHECK_TRUE(hRunning && hOwned);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hRunning) == kRunning && StatusOf(hList, hHung) == kRunning; },
+                         9000));
+
+    PostMessageA(hHung, kTestHang, 30000, 0);
+    TopRow top(hList, "Race Owned", hOwned, upper.Pid());
+    int moves = 0, wrong = 0;
+    bool hungShown = false;
+    for (DWORD end = GetTickCount() + 10000; GetTickCount() < end;) {
+        for (int i = 0; i < 10; ++i, ++moves) {
+            CHECK_TRUE(top.Insert());
+            CHECK_TRUE(top.Delete());
+        }
+        wrong += StatusOf(hList, hRunning) == kNotResponding;
+        hungShown = hungShown || StatusOf(hList, hHung) == kNotResponding;
+    }
+    printf("    %d insertions and deletions; the running window shown not responding %d times\n", moves, wrong);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_TRUE(hungShown);
+    EXPECT_TRUE(k.Exit());
+}
+
+// Window handles are reused (on 9x they are 16-bit values): a row whose window now belongs to
+// another process than its process number says is rewritten, and "立即结束" ends the process of
+// the window as it is at that moment. The test writes the stale number into the row, as a reused
+// handle would leave it.
+E2E_TEST(ReusedHandleEndsTheProcessOfTheLiveWindow)
+{
+    UnmanagedWindows unmanaged;
+    ResetKorvaneRegistry();
+    Korvane k;
+    HWND hMain = k.StartReady();
+    CHECK_TRUE(hMain);
+    CHECK_TRUE(SendCommand(hMain, kCmdSpeedPause));  // rows change only when the test asks
+    HWND hPage = AppsPage(hMain);
+    HWND hList = GetDlgItem(hPage, 1001);
+    TestWindows bystander("\"w:Reuse Bystander\"");
+    TestWindows target("\"w:Reuse Target\"");
+    HWND hTarget = target.Wait("Reuse Target");
+    CHECK_TRUE(bystander.Wait("Reuse Bystander") && hTarget);
+    CHECK_TRUE(SendCommand(hMain, kCmdRefreshNow));
+    const std::string targetPid = std::to_string(target.Pid()), bystanderPid = std::to_string(bystander.Pid());
+    CHECK_TRUE(FindRow(hList, hTarget) >= 0);
+    EXPECT_STREQ(ListCell(hList, FindRow(hList, hTarget), 3), targetPid);
+
+    CHECK_TRUE(SetCell(hList, FindRow(hList, hTarget), 3, bystanderPid));
+    CHECK_TRUE(SendCommand(hMain, kCmdRefreshNow));
+    CHECK_TRUE(FindRow(hList, hTarget) >= 0);
+    EXPECT_STREQ(ListCell(hList, FindRow(hList, hTarget), 3), targetPid);
+
+    PostMessageA(hTarget, kTestHang, 60000, 0);
+    CHECK_TRUE(WaitUntil([&] { return StatusOf(hList, hTarget) == kNotResponding; }, 4500));
+    CHECK_TRUE(EndTask(hPage, hList, hTarget));
+    HWND hDlg = WaitWindow(kDialogClass, kEndProgramTitle, 5000);
+    CHECK_TRUE(hDlg);
+    // The handle changes hands while the question is open.
+    CHECK_TRUE(SetCell(hList, FindRow(hList, hTarget), 3, bystanderPid));
+    PostMessageA(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(target.Process(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(bystander.Process(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_TRUE(k.Exit());
 }

@@ -416,6 +416,7 @@ E2E_TEST(RefreshStartsAt1000MsThenFollowsTheSpeed)
     ResetKorvaneRegistry();
     WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Version", "1.0");
     WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RefreshSpeed", "2");  // 低速, 5000 ms
+    WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "ShowPage", "0");      // the page on the screen
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);

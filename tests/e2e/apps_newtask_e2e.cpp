@@ -484,7 +484,7 @@ E2E_TEST(NewTaskCommandWithArgumentsIsOneNameAndFails)
 
 // The open-file dialog belongs to the new-task dialog and takes only files that exist: a
 // missing name keeps it open, and cancelling it then leaves the typed text alone.
-E2E_TEST(NewTaskBrowseIsOwnedAndWantsAnExistingFile)
+E2E_TEST(NewTaskBrowseIsOwnedWantsAnExistingFileAndTakesAWholePath)
 {
     ResetKorvaneRegistry();
     Korvane k;
@@ -518,6 +518,24 @@ E2E_TEST(NewTaskBrowseIsOwnedAndWantsAnExistingFile)
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hOpen); }, 3000));
     Sleep(200);
     EXPECT_STREQ(ItemText(hDlg, 1018), "typed text");
+
+    // A choice longer than 80 bytes (up to a whole path) lands in the field.
+    const std::string folder = "C:\\korvane_browse_" + std::string(100, 'f');
+    const std::string chosen = folder + "\\a program with a long path.exe";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    HANDLE hFile = CreateFileA(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CHECK_TRUE(hFile != INVALID_HANDLE_VALUE);
+    CloseHandle(hFile);
+    CHECK_TRUE(PostCommand(hDlg, 1019));
+    hOpen = WaitOtherDialog(k.Pid(), hDlg);
+    CHECK_TRUE(hOpen);
+    CHECK_TRUE(SetFileName(hOpen, chosen));
+    PostCommand(hOpen, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(hOpen); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return _stricmp(ItemText(hDlg, 1018).c_str(), chosen.c_str()) == 0; }, 3000));
+    printf("    picked %u bytes: %s\n", static_cast<unsigned>(ItemText(hDlg, 1018).size()), ItemText(hDlg, 1018).c_str());
+    DeleteFileA(chosen.c_str());
+    RemoveDirectoryA(folder.c_str());
     EXPECT_TRUE(CloseDialog(hDlg));
     EXPECT_TRUE(k.Exit());
 }

@@ -76,6 +76,8 @@ std::vector<Title> Titles()
 E2E_TEST(HostileTitlesAreListedOnceRetitledAndRemoved)
 {
     UnmanagedWindows unmanaged;
+    // A first start shows the Applications page, the only one whose list is kept current.
+    ResetKorvaneRegistry();
     Korvane k;
     HWND hMain = k.StartReady();
     CHECK_TRUE(hMain);

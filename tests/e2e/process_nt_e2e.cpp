@@ -185,8 +185,8 @@ E2E_TEST(NtPathListsTheSameProcessNumbersAsThe9xPath)
         EXPECT_EQ(report["ids"], Join(expected));
         EXPECT_EQ(report["toolhelp"], report["ids"]);
         EXPECT_EQ(report["cleared"], std::string("1"));
-        // The NT path names processes by their full path.
-        EXPECT_TRUE(EndsWithNoCase(report["path"], kProbeName) && report["path"].find('\\') != std::string::npos);
+        // The NT path, like the 9x one, keeps the file name split off the process's full path.
+        EXPECT_TRUE(EndsWithNoCase(report["path"], kProbeName) && report["path"].find('\\') == std::string::npos);
         EXPECT_TRUE(EndsWithNoCase(report["modname"], kProbeName));
         int listed = 0, selfListed = 0, walked = 0, distinct = 0, walkSelf = 1, walkKernel = 0;
         EXPECT_EQ(sscanf(report["modules"].c_str(), "%d %d %d %d %d %d", &listed, &selfListed, &walked, &distinct,

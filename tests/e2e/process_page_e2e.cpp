@@ -222,6 +222,29 @@ E2E_TEST(EndProcessEndsTheSelectedChildAndRemovesItsRowAtOnce)
     EXPECT_TRUE(s.k.Running());
 }
 
+// Ending korvane.exe itself from its own list takes the way of Exit: a takeover is ended first,
+// so every other process gets its class back, and the settings are saved.
+E2E_TEST(EndingTheProgramItselfTakesTheWayOfExit)
+{
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
+    Child child;
+    CHECK_TRUE(child.Start());
+    CHECK_TRUE(SendCommand(s.main, kCmdTopmost));
+    CHECK_TRUE(PostCommand(s.main, kCmdTakeover));
+    CHECK_TRUE(WaitUntil([&] { return GetPriorityClass(child.Process()) == IDLE_PRIORITY_CLASS; }));
+    int row = -1;
+    CHECK_TRUE(WaitUntil([&] { return (row = FindRow(s.list, s.k.Pid())) >= 0; }, kTwoRefreshes));
+    CHECK_TRUE(SelectRow(s.list, row));
+    HWND button = Item(s.page, kEndProcessId);
+    CHECK_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != FALSE; }, 1000));
+    PostMessageA(s.page, WM_COMMAND, MAKEWPARAM(kEndProcessId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_TRUE(s.k.WaitEnd(10000));
+    EXPECT_EQ(s.k.ExitCode(), 0u);
+    EXPECT_EQ(GetPriorityClass(child.Process()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_STREQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Topmost"), "0");
+}
+
 E2E_TEST(HighFromThePopupRaisesTheChildAndTheLevelFollows)
 {
     ProcessTab s;

@@ -132,7 +132,7 @@ inline bool ScreenSaverRunning(HWND w)
     DWORD ok = 0;
     if (!mem.ok() || !mem.Write(&running, sizeof running) ||
         !RemoteCall(w, "user32.dll", "SystemParametersInfoA",
-                    {114, 0, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(mem.ptr())), 0}, &ok) ||
+                    {114, 0, reinterpret_cast<DWORD_PTR>(mem.ptr()), 0}, &ok) ||
         !ok || !mem.Read(&running, sizeof running))
         return false;
     return running != FALSE;
@@ -203,7 +203,7 @@ inline std::vector<std::string> OpenMenuItems(HWND main, HWND menuWindow)
         RemoteCall(main, "user32.dll", "GetMenuItemID", {static_cast<DWORD>(hMenu), i}, &id);
         if (text.ok() && text.Write(buf, sizeof buf) &&
             RemoteCall(main, "user32.dll", "GetMenuStringA",
-                       {static_cast<DWORD>(hMenu), i, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(text.ptr())),
+                       {static_cast<DWORD>(hMenu), i, reinterpret_cast<DWORD_PTR>(text.ptr()),
                         sizeof buf - 1, MF_BYPOSITION},
                        &len))
             text.Read(buf, sizeof buf - 1);

@@ -13,17 +13,19 @@ namespace {
 
 const char kPassword[] = "Kv-lock7";
 
-// A stand-in for the taskbar: a visible top-level window of class "Shell_TrayWnd", served by a
-// thread of its own so that the program's ShowWindow calls on it are carried out.
-class FakeTaskbar {
+// A visible top-level window of this program, served by a thread of its own so that the
+// calls other programs make on it are carried out: a stand-in for the taskbar (class
+// "Shell_TrayWnd"), or another program's window that pushes in front of the lock.
+class ThreadWindow {
 public:
-    FakeTaskbar()
+    ThreadWindow(const char* cls = "Shell_TrayWnd", DWORD exStyle = 0, RECT rc = {0, 700, 1024, 730})
+        : m_cls(cls), m_exStyle(exStyle), m_rc(rc)
     {
         m_ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        m_thread = CreateThread(nullptr, 0, &FakeTaskbar::Run, this, 0, nullptr);
+        m_thread = CreateThread(nullptr, 0, &ThreadWindow::Run, this, 0, nullptr);
         WaitForSingleObject(m_ready, 5000);
     }
-    ~FakeTaskbar()
+    ~ThreadWindow()
     {
         if (m_hwnd)
             PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
@@ -36,14 +38,16 @@ public:
 private:
     static DWORD WINAPI Run(void* param)
     {
-        FakeTaskbar* self = static_cast<FakeTaskbar*>(param);
+        ThreadWindow* self = static_cast<ThreadWindow*>(param);
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = &FakeTaskbar::Proc;
+        wc.lpfnWndProc = &ThreadWindow::Proc;
         wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "Shell_TrayWnd";
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = self->m_cls;
         RegisterClassA(&wc);
-        self->m_hwnd = CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP | WS_VISIBLE, 0, 700, 1024, 30, nullptr,
-                                       nullptr, wc.hInstance, nullptr);
+        const RECT& rc = self->m_rc;
+        self->m_hwnd = CreateWindowExA(self->m_exStyle, self->m_cls, "", WS_POPUP | WS_VISIBLE, rc.left, rc.top,
+                                       rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, wc.hInstance, nullptr);
         SetEvent(self->m_ready);
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0)
@@ -56,10 +60,14 @@ private:
             PostQuitMessage(0);
         return DefWindowProcA(h, msg, wp, lp);
     }
+    const char* m_cls;
+    DWORD m_exStyle;
+    RECT m_rc;
     HANDLE m_ready = nullptr;
     HANDLE m_thread = nullptr;
     HWND m_hwnd = nullptr;
 };
+using FakeTaskbar = ThreadWindow;
 
 // The tray icon's notification (WM_TRAYNOTIFY, icon 128) of a double click, to a page.
 BOOL CALLBACK PostTrayDoubleClick(HWND h, LPARAM)
@@ -103,11 +111,31 @@ HWND StartWithPassword(Korvane& k)
 }
 
 // Locks through the menu command and returns the lock dialog (nullptr when none appeared).
+// The lock dialog once it is shown within timeoutMs, or nullptr.
+HWND WaitLockDialog(Korvane& k, DWORD timeoutMs)
+{
+    HWND dlg = nullptr;
+    WaitUntil([&] { return (dlg = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, timeoutMs);
+    return dlg;
+}
+
 HWND Lock(Korvane& k)
 {
     PostCommand(k.Window(), kCmdLock);
+    return WaitLockDialog(k, 10000);
+}
+
+// Locks with Ctrl+Alt+L. The program binds its hot keys as the last step of its start-up, after
+// its window is ready, so a press right after the start may come too early: it is pressed again,
+// which a lock already shown ignores.
+HWND LockByHotKey(Korvane& k)
+{
     HWND dlg = nullptr;
-    WaitUntil([&] { return (dlg = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    for (int press = 0; press < 3 && !dlg; ++press) {
+        if (!PressKeys({VK_CONTROL, VK_MENU, 'L'}))
+            return nullptr;
+        dlg = WaitLockDialog(k, 4000);
+    }
     return dlg;
 }
 
@@ -405,6 +433,129 @@ E2E_TEST(NothingRevealsTheMainWindowWhileLocked)
     EXPECT_TRUE(k.Exit());
 }
 
+E2E_TEST(NeitherAQuitMessageNorACommandToTheCoverEndsTheLock)
+{
+    Korvane k;
+    HWND w = StartWithPassword(k);
+    CHECK_TRUE(w);
+    CHECK_TRUE(SendCommand(w, kCmdTopmost));  // a setting for the orderly exit to save
+    HWND lock = Lock(k);
+    CHECK_TRUE(lock);
+    HWND cover = FindCover(k.Pid());
+    CHECK_TRUE(cover);
+
+    // Commands sent to the cover go to the main window, which refuses them all while locked:
+    // OK and Cancel would hide the cover, Exit would end the program.
+    DWORD_PTR r = 0;
+    const UINT commands[] = {IDOK, IDCANCEL, kCmdRestore, kCmdExit};
+    for (UINT id : commands)
+        SendMessageTimeoutA(cover, WM_COMMAND, id, 0, SMTO_NORMAL, 3000, &r);
+    // Closes sent (not posted) to the lock dialog.
+    SendMessageTimeoutA(lock, WM_CLOSE, 0, 0, SMTO_NORMAL, 3000, &r);
+    SendMessageTimeoutA(lock, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, 3000, &r);
+    SendMessageTimeoutA(lock, WM_COMMAND, IDCANCEL, 0, SMTO_NORMAL, 3000, &r);
+    // A quit message posted to the program's thread.
+    CHECK_TRUE(PostThreadMessageA(GetWindowThreadProcessId(w, nullptr), WM_QUIT, 0, 0));
+    Sleep(500);
+    EXPECT_TRUE(k.Running());
+    EXPECT_TRUE(StillLocked(k, lock));
+    EXPECT_TRUE(IsVisible(cover));
+    EXPECT_TRUE(RejectedWith111(k, lock, "wrong"));
+
+    // The quit message was kept: after the unlock the program ends the orderly way.
+    EnterPassword(lock, kPassword);
+    EXPECT_TRUE(k.WaitEnd(10000));
+    EXPECT_EQ(k.ExitCode(), 0u);
+    EXPECT_STREQ(RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Topmost"), "0");
+    ResetKorvaneRegistry();
+}
+
+E2E_TEST(TheLockKeepsThePasswordItStartedWith)
+{
+    Korvane k;
+    HWND w = StartWithPassword(k);
+    CHECK_TRUE(w);
+    HWND lock = Lock(k);
+    CHECK_TRUE(lock);
+    // Another program removes the stored password: the empty entry still does not unlock, and
+    // the change-password dialog of the lock still wants the old password.
+    CHECK_TRUE(DeleteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"));
+    EXPECT_TRUE(RejectedWith111(k, lock, ""));
+    PostClick(lock, 1005);
+    HWND dlg = nullptr;
+    WaitUntil([&] { return (dlg = FindDialogTitled(k.Pid(), kChangePasswordTitle)) != nullptr; });
+    CHECK_TRUE(dlg);
+    FillPasswords(dlg, "", "mine", "mine");
+    PostClick(dlg, IDOK);
+    HWND box = WaitMessageBox(k.Pid(), kWrongPassword);
+    CHECK_TRUE(box);
+    EXPECT_TRUE(DismissMessageBox(box));
+    PostClick(dlg, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "Password"));
+
+    // Or writes another one: the password of the moment of locking still unlocks.
+    CHECK_TRUE(WriteRegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Password", "Qz"));
+    EXPECT_TRUE(StillLocked(k, lock));
+    EnterPassword(lock, kPassword);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_TRUE(k.Exit());
+    ResetKorvaneRegistry();
+}
+
+E2E_TEST(OtherProgramsWindowsGoBackBehindTheCover)
+{
+    Korvane k;
+    HWND w = StartWithPassword(k);
+    CHECK_TRUE(w);
+    const UINT autoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
+    DWORD_PTR answer = 7;
+    CHECK_TRUE(SendMessageTimeoutA(w, autoPlay, 0, 0, SMTO_NORMAL, 3000, &answer));
+    EXPECT_EQ(answer, 0u);  // unlocked, AutoPlay is left alone
+    HWND lock = Lock(k);
+    CHECK_TRUE(lock);
+    HWND cover = FindCover(k.Pid());
+    CHECK_TRUE(cover);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == lock; }, 5000));
+    // While locked an inserted disc starts nothing, whichever window the shell asks.
+    for (HWND h : {w, lock}) {
+        answer = 0;
+        EXPECT_TRUE(SendMessageTimeoutA(h, autoPlay, 0, 0, SMTO_NORMAL, 3000, &answer));
+        EXPECT_EQ(answer, 1u);
+    }
+
+    // A topmost window of another program that takes the foreground.
+    ThreadWindow intruder("KorvaneIntruder", WS_EX_TOPMOST, RECT{100, 100, 500, 400});
+    CHECK_TRUE(intruder.Window());
+    SetForegroundWindow(intruder.Window());
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(cover, intruder.Window()) && IsAbove(lock, cover); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == lock; }, 3000));
+    // One that only rises above the cover, without the keyboard.
+    SetWindowPos(intruder.Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(cover, intruder.Window()) && IsAbove(lock, cover); }, 3000));
+
+    // The lock's own message box keeps the keyboard, and comes back above the cover with it.
+    EnterPassword(lock, "wrong");
+    HWND box = WaitMessageBox(k.Pid(), kWrongPassword);
+    CHECK_TRUE(box);
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == box; }, 3000));
+    Sleep(600);  // a few ticks of the check
+    EXPECT_EQ(GetForegroundWindow(), box);
+    SetForegroundWindow(intruder.Window());
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == box && IsAbove(box, cover); }, 3000));
+    EXPECT_TRUE(IsAbove(cover, intruder.Window()));
+    EXPECT_TRUE(DismissMessageBox(box));
+
+    EnterPassword(lock, kPassword);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_TRUE(SendMessageTimeoutA(w, autoPlay, 0, 0, SMTO_NORMAL, 3000, &answer));
+    EXPECT_EQ(answer, 0u);
+    EXPECT_TRUE(k.Exit());
+    ResetKorvaneRegistry();
+}
+
 E2E_TEST(PasswordChangedFromTheLockDialogUnlocksAtOnce)
 {
     Korvane k;
@@ -550,9 +701,7 @@ E2E_TEST(WithNoPasswordStoredAnyEntryUnlocksAndTheTaskbarComesBack)
     CHECK_FALSE(IsVisible(taskbar.Window()));
 
     // The hot key Ctrl+Alt+L locks.
-    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
-    HWND lock = nullptr;
-    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    HWND lock = LockByHotKey(k);
     CHECK_TRUE(lock);
     EXPECT_TRUE(FindCover(k.Pid()) != nullptr);
     EXPECT_FALSE(IsVisible(w));
@@ -644,9 +793,7 @@ E2E_TEST(LockDialogAnswersTheKeyboard)
     PostClick(dlg, IDOK);
     CHECK_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
 
-    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
-    HWND lock = nullptr;
-    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    HWND lock = LockByHotKey(k);
     CHECK_TRUE(lock);
     CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == lock; }, 5000));
     CHECK_TRUE(WaitUntil([&] { return FocusOf(lock) == Item(lock, 1021); }, 5000));
@@ -689,19 +836,20 @@ E2E_TEST(LockOverAnOpenDialogLeavesThatDialogModal)
     CHECK_TRUE(dlg);
     CHECK_FALSE(IsWindowEnabled(w));
 
-    EXPECT_TRUE(PressKeys({VK_CONTROL, VK_MENU, 'L'}));
-    HWND lock = nullptr;
-    WaitUntil([&] { return (lock = FindDialogTitled(k.Pid(), kLockTitle)) != nullptr; }, 10000);
+    HWND lock = LockByHotKey(k);
     CHECK_TRUE(lock);
     HWND cover = FindCover(k.Pid());
     CHECK_TRUE(cover);
     EXPECT_TRUE(IsAbove(lock, cover));
     EXPECT_TRUE(IsAbove(cover, dlg));
+    // Out of reach while locked, as it was after.
+    EXPECT_FALSE(IsWindowEnabled(dlg));
     EnterPassword(lock, "");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
     EXPECT_TRUE(Sync(w));
     EXPECT_TRUE(IsWindow(dlg) && IsVisible(dlg));
+    EXPECT_TRUE(IsWindowEnabled(dlg));
     EXPECT_FALSE(IsWindowEnabled(w));
 
     PostClick(dlg, IDCANCEL);

@@ -244,6 +244,9 @@ E2E_TEST(TakeoverFromTheTrayAndTheHotKeyShowsTheHiddenWindowAboveTheCover)
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; }, 3000));
     EXPECT_EQ(GetPriorityClass(child), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
     EXPECT_EQ(GetPriorityClass(k.Process()), static_cast<DWORD>(REALTIME_PRIORITY_CLASS));
+    // When the keyboard drops to nowhere, it comes back to the window above the cover.
+    SetForegroundWindow(GetDesktopWindow());
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; }, 3000));
 
     // The tray's lock is ignored during the takeover like the menu's.
     CHECK_TRUE(TrayCommand(page, 'l'));

@@ -65,77 +65,7 @@ unsigned Random(unsigned below)
 
 std::string Dec(long long v) { return std::to_string(v); }
 
-// --- the Linux process that runs korvane.exe -----------------------------------------------
-// Wine maps the Unix root to Z:, so /proc is readable as Z:\proc.
-
-bool ReadWholeFile(const std::string& path, std::string* out)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    out->clear();
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
-        out->append(buf, got);
-    CloseHandle(h);
-    return true;
-}
-
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-// Unix process numbers whose first command-line argument names korvane.exe and whose
-// environment carries this Wine prefix (other builds on the machine run their own copies).
-std::vector<int> FindKorvaneUnixPids()
-{
-    std::vector<int> found;
-    char prefix[1024] = "";
-    GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA("Z:\\proc\\*", &fd);
-    if (find == INVALID_HANDLE_VALUE)
-        return found;
-    do {
-        int pid = atoi(fd.cFileName);
-        if (pid <= 0 || Dec(pid) != fd.cFileName)
-            continue;
-        std::string dir = std::string("Z:\\proc\\") + fd.cFileName;
-        std::string cmdline;
-        if (!ReadWholeFile(dir + "\\cmdline", &cmdline) || cmdline.empty())
-            continue;
-        std::string arg0 = Lower(cmdline.substr(0, cmdline.find('\0')));
-        size_t slash = arg0.find_last_of("\\/");
-        std::string base = slash == std::string::npos ? arg0 : arg0.substr(slash + 1);
-        if (base != "korvane.exe")
-            continue;
-        if (prefix[0]) {
-            std::string env;
-            if (!ReadWholeFile(dir + "\\environ", &env))
-                continue;
-            std::string want = std::string("WINEPREFIX=") + prefix;
-            bool match = false;
-            for (size_t at = 0; at < env.size();) {
-                size_t end = env.find('\0', at);
-                if (end == std::string::npos)
-                    end = env.size();
-                if (env.compare(at, end - at, want) == 0)
-                    match = true;
-                at = end + 1;
-            }
-            if (!match)
-                continue;
-        }
-        found.push_back(pid);
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-    return found;
-}
+// --- the host: its load, and the memory of the Linux process that runs korvane.exe --------
 
 // The machine's load averages (the probe's figures depend on what else runs).
 std::string LoadAverage()
@@ -147,18 +77,6 @@ std::string LoadAverage()
     for (int field = 0; field < 3 && end != std::string::npos; ++field)
         end = text.find(' ', end + (field ? 1 : 0));
     return text.substr(0, end);
-}
-
-// A figure of /proc/<pid>/status in K ("VmRSS:", "RssAnon:"), -1 when it cannot be read.
-long ReadStatusK(int unixPid, const char* field)
-{
-    std::string status;
-    if (unixPid <= 0 || !ReadWholeFile("Z:\\proc\\" + Dec(unixPid) + "\\status", &status))
-        return -1;
-    size_t at = status.find(field);
-    if (at == std::string::npos)
-        return -1;
-    return atol(status.c_str() + at + strlen(field));
 }
 
 // Resident memory of the process; its anonymous part (heaps, not mapped files) tells a leak
@@ -424,8 +342,8 @@ int main(int argc, char** argv)
     HWND tab = Item(main, kTabControlId);
     HWND procList = Item(PageWithList(main, 1001, 1002), 1001);
     HWND appsList = Item(PageWithList(main, 1001, 1017), 1001);
-    std::vector<int> unixPids = FindKorvaneUnixPids();
-    int unixPid = unixPids.size() == 1 ? unixPids[0] : -1;
+    std::vector<int> unixPids = FindUnixPids("korvane.exe");
+    int unixPid = unixPids.empty() ? -1 : unixPids[0];
     Log("korvane.exe ready: process %lu, Linux process %d (%d found); load average %s", k.Pid(), unixPid,
         static_cast<int>(unixPids.size()), LoadAverage().c_str());
     long rssReady = ReadRssK(unixPid);
@@ -473,6 +391,7 @@ int main(int argc, char** argv)
     DWORD nextReport = 60000;
     long rssWarm = -1, anonWarm = -1;
     DWORD warmAt = 0;
+    bool warmTaken = false;
     bool crashed = false;
 
     while (Elapsed() < duration) {
@@ -593,11 +512,12 @@ int main(int argc, char** argv)
             speedBackAt = now + 2000 + Random(3000);
         }
         // The memory figure to compare with: once everything has been done once.
-        if (rssWarm < 0 && now >= std::min<DWORD>(20000, duration / 6) && tabSwitches >= 3 &&
+        if (!warmTaken && now >= std::min<DWORD>(20000, duration / 6) && tabSwitches >= 3 &&
             (windowsClosed > 0 || !churnWindows) && (processesEnded > 0 || !churnProcesses)) {
             rssWarm = ReadRssK(unixPid);
             anonWarm = ReadAnonK(unixPid);
             warmAt = now;
+            warmTaken = true;
             Log("memory after warm-up: %ld K", rssWarm);
         }
         if (now >= nextReport) {
@@ -643,8 +563,13 @@ int main(int argc, char** argv)
     int procRows = -1, appsItems = -1, staleProcs = -1, staleWindows = -1;
     long rssEnd = -1, anonEnd = -1;
     if (!crashed) {
+        // Each list is read with its page shown: a hidden page's list is brought up to date when
+        // it comes into view, not kept current behind another tab.
+        SelectTab(tab, 1);
         Sleep(kTwoRefreshesMs);
         staleProcs = StaleProcessRows(procList, &procRows);
+        SelectTab(tab, 0);
+        Sleep(kTwoRefreshesMs);
         staleWindows = StaleWindowItems(appsList, &appsItems);
         rssEnd = ReadRssK(unixPid);
         anonEnd = ReadAnonK(unixPid);

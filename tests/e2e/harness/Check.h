@@ -14,8 +14,23 @@ struct TestRegistrar {
     TestRegistrar(const char* name, TestFn fn);
 };
 
+// What the harness is doing at the moment, for the watchdog's report of a hang: a Wine call
+// that waits on another process (memory, threads, modules of the program) or on the display.
+// The text must outlive the step (a literal). Defined by the harness.
+void SetStep(const char* what);
+const char* CurrentStep(unsigned long* forMs);  // nullptr when in no step
+struct Step {
+    explicit Step(const char* what) { SetStep(what); }
+    ~Step() { SetStep(nullptr); }
+    Step(const Step&) = delete;
+    Step& operator=(const Step&) = delete;
+};
+
 // Called by the runner before the first test case (defined by the harness).
 void BeforeAllTests();
+// Called by the runner's watchdog when a case runs past its time limit, just before the run
+// ends: says what the program under test is doing and ends it (defined by the harness).
+void OnCaseHung();
 
 // Records one evaluated check; prints it when it failed. Returns ok.
 bool Report(bool ok, const char* file, int line, const std::string& what);

@@ -1,6 +1,11 @@
 // End-to-end harness: see Harness.h.
 #include "Harness.h"
 #include <tlhelp32.h>
+#include <algorithm>
+#include <map>
+#include <set>
+#include <functional>
+#include <memory>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -13,6 +18,24 @@ const char kSettingsKey[] = "Software\\Marrowfen\\Korvane";
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // --- waiting -------------------------------------------------------------------------------
+
+namespace {
+const char* volatile g_step = nullptr;
+volatile DWORD g_stepStart = 0;
+}  // namespace
+
+void SetStep(const char* what)
+{
+    g_stepStart = GetTickCount();
+    g_step = what;
+}
+
+const char* CurrentStep(unsigned long* forMs)
+{
+    const char* step = g_step;
+    *forMs = GetTickCount() - g_stepStart;
+    return step;
+}
 
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs, DWORD stepMs)
 {
@@ -60,6 +83,7 @@ bool Korvane::Start(const std::string& args, const char* cwd)
     line.push_back('\0');
     STARTUPINFOA si = {};
     si.cb = sizeof si;
+    Step step("CreateProcess of korvane.exe");
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd, &si, &m_pi)) {
         printf("    CreateProcess(%s) failed: %lu\n", cmd.c_str(), GetLastError());
         m_pi = {};
@@ -142,25 +166,38 @@ void Korvane::Kill()
     m_hwnd = nullptr;
 }
 
-void EndStrayKorvanes()
+namespace {
+
+// Every korvane.exe running in this Wine prefix.
+std::vector<DWORD> KorvanePids()
 {
+    std::vector<DWORD> pids;
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snap == INVALID_HANDLE_VALUE)
-        return;
+        return pids;
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof pe;
     for (BOOL more = Process32First(snap, &pe); more; more = Process32Next(snap, &pe)) {
-        if (_stricmp(pe.szExeFile, "korvane.exe") != 0)
-            continue;
-        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pe.th32ProcessID);
+        if (_stricmp(pe.szExeFile, "korvane.exe") == 0)
+            pids.push_back(pe.th32ProcessID);
+    }
+    CloseHandle(snap);
+    return pids;
+}
+
+}  // namespace
+
+void EndStrayKorvanes()
+{
+    for (DWORD pid : KorvanePids()) {
+        HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
         if (h) {
-            printf("    ending a stray korvane.exe (pid %lu)\n", pe.th32ProcessID);
+            printf("    ending a stray korvane.exe (pid %lu)\n", pid);
             TerminateProcess(h, 1);
             WaitForSingleObject(h, 5000);
             CloseHandle(h);
         }
     }
-    CloseHandle(snap);
 }
 
 DWORD WindowPid(HWND hwnd)
@@ -267,6 +304,7 @@ bool PressKeys(const std::vector<BYTE>& vks)
         i.ki.dwFlags |= KEYEVENTF_KEYUP;
         in.push_back(i);
     }
+    Step step("SendInput");
     return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
 }
 
@@ -331,17 +369,100 @@ bool IsTopmost(HWND hwnd) { return hwnd && (GetWindowLongA(hwnd, GWL_EXSTYLE) & 
 
 // --- controls of another process ------------------------------------------------------------
 
+namespace {
+
+// Wine carries out VirtualAllocEx, VirtualFreeEx and CreateRemoteThread inside the target
+// process and waits for it without a time limit; a target that ends at that moment can leave
+// the caller waiting for good. These calls therefore run on a thread of their own, waited for
+// at most kRemoteOpMs. The state of one call is shared, so that a call given up on may still
+// finish later without touching freed memory.
+const DWORD kRemoteOpMs = 10000;
+
+struct RemoteOp {
+    std::function<void()> fn;
+    LONG refs = 2;
+};
+
+void ReleaseOp(RemoteOp* op)
+{
+    if (InterlockedDecrement(&op->refs) == 0)
+        delete op;
+}
+
+DWORD WINAPI RunRemoteOp(LPVOID p)
+{
+    RemoteOp* op = static_cast<RemoteOp*>(p);
+    op->fn();
+    ReleaseOp(op);
+    return 0;
+}
+
+// Runs fn, which must own everything it touches, within kRemoteOpMs; false when it did not return.
+bool WithinLimit(const char* what, std::function<void()> fn)
+{
+    Step step(what);
+    RemoteOp* op = new RemoteOp{std::move(fn)};
+    HANDLE t = CreateThread(nullptr, 0, RunRemoteOp, op, 0, nullptr);
+    if (!t) {
+        op->fn();
+        delete op;
+        return true;
+    }
+    bool done = WaitForSingleObject(t, kRemoteOpMs) == WAIT_OBJECT_0;
+    CloseHandle(t);
+    if (!done) {
+        printf("    %s did not return within %lu ms: given up\n", what, kRemoteOpMs);
+        DescribeKorvanes();
+    }
+    ReleaseOp(op);
+    return done;
+}
+
+// A handle shared with a call that may outlive its caller, closed by the last owner.
+std::shared_ptr<HANDLE> SharedHandle(HANDLE h)
+{
+    HANDLE* p = new HANDLE(h);
+    return std::shared_ptr<HANDLE>(p, [](HANDLE* q) {
+        if (*q)
+            CloseHandle(*q);
+        delete q;
+    });
+}
+
+// A copy of a process handle for such a call; its handle is null when it could not be made.
+std::shared_ptr<HANDLE> SharedCopy(HANDLE process)
+{
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return SharedHandle(copy);
+}
+
+void ParkWaiter(HWND hwnd);
+
+}  // namespace
+
 RemoteMemory::RemoteMemory(HWND owner, size_t size) : m_size(size)
 {
+    ParkWaiter(owner);
     m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, WindowPid(owner));
-    if (m_process)
-        m_ptr = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+    if (!m_process)
+        return;
+    auto process = SharedCopy(m_process);
+    auto result = std::make_shared<LPVOID>(nullptr);
+    if (*process && WithinLimit("VirtualAllocEx in the program", [process, result, size] {
+            *result = VirtualAllocEx(*process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+        }))
+        m_ptr = *result;
 }
 
 RemoteMemory::~RemoteMemory()
 {
-    if (m_ptr)
-        VirtualFreeEx(m_process, m_ptr, 0, MEM_RELEASE);
+    if (m_ptr) {
+        auto process = SharedCopy(m_process);
+        LPVOID ptr = m_ptr;
+        if (*process)
+            WithinLimit("VirtualFreeEx in the program", [process, ptr] { VirtualFreeEx(*process, ptr, 0, MEM_RELEASE); });
+    }
     if (m_process)
         CloseHandle(m_process);
 }
@@ -462,8 +583,27 @@ bool SelectTab(HWND tab, int index)
 
 namespace {
 
-// i686 thread procedure: calls block->fn(a1..a5) (stdcall) and returns its result; the frame
-// pointer restores the stack whatever number of arguments the callee removed.
+// Thread procedure run inside the program, built for the program's width (the test programs
+// are built with it): calls block[0](block[1..5]) and returns its result, the block being an
+// array of six pointer-sized values.
+#if defined(_WIN64)
+const unsigned char kCallStub[] = {
+    0x53,                          // push rbx
+    0x48, 0x83, 0xEC, 0x30,        // sub rsp, 48          (shadow space, 5th argument, alignment)
+    0x48, 0x89, 0xCB,              // mov rbx, rcx         (the block)
+    0x48, 0x8B, 0x43, 0x28,        // mov rax, [rbx+40]
+    0x48, 0x89, 0x44, 0x24, 0x20,  // mov [rsp+32], rax    (5th argument)
+    0x48, 0x8B, 0x4B, 0x08,        // mov rcx, [rbx+8]
+    0x48, 0x8B, 0x53, 0x10,        // mov rdx, [rbx+16]
+    0x4C, 0x8B, 0x43, 0x18,        // mov r8, [rbx+24]
+    0x4C, 0x8B, 0x4B, 0x20,        // mov r9, [rbx+32]
+    0xFF, 0x13,                    // call [rbx]
+    0x48, 0x83, 0xC4, 0x30,        // add rsp, 48
+    0x5B,                          // pop rbx
+    0xC3,                          // ret
+};
+#else
+// stdcall; the frame pointer restores the stack whatever number of arguments the callee removed.
 const unsigned char kCallStub[] = {
     0x55,                    // push ebp
     0x89, 0xE5,              // mov ebp, esp
@@ -478,13 +618,37 @@ const unsigned char kCallStub[] = {
     0x5D,                    // pop ebp
     0xC2, 0x04, 0x00,        // ret 4
 };
+#endif
 const size_t kBlockOffset = 64;
 const size_t kScratchOffset = 128;   // free space for the callee's output
 const size_t kRemoteSize = 4096;
 
-// Base of a module in another process.
+// When a process started: tells it apart from a later one given the same id.
+ULONGLONG ProcessStart(DWORD pid)
+{
+    ULONGLONG started = 0;
+    if (HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid)) {
+        FILETIME created, exited, kernel, user;
+        if (GetProcessTimes(h, &created, &exited, &kernel, &user))
+            started = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+        CloseHandle(h);
+    }
+    return started;
+}
+
+// Base of a module in another process. A system DLL stays where it was loaded, so it is looked
+// up once per process: each module snapshot reads the program's loader data while it runs.
 DWORD_PTR RemoteModuleBase(DWORD pid, const char* dll)
 {
+    const ULONGLONG started = ProcessStart(pid);
+    static std::map<std::string, DWORD_PTR> known;
+    std::string key = std::to_string(pid) + "/" + std::to_string(started) + "/" + dll;
+    for (char& c : key)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    auto found = known.find(key);
+    if (started && found != known.end())
+        return found->second;
+    Step step("module snapshot of the program");
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
     if (snap == INVALID_HANDLE_VALUE)
         return 0;
@@ -498,7 +662,75 @@ DWORD_PTR RemoteModuleBase(DWORD pid, const char* dll)
         }
     }
     CloseHandle(snap);
+    if (started && base)
+        known[key] = base;
     return base;
+}
+
+// Next to korvane.exe, or in the build tree above this test program.
+HMODULE LoadParkDll()
+{
+    const char kName[] = "korvane_e2e_park.dll";
+    if (HMODULE h = LoadLibraryA((KorvaneDir() + "\\" + kName).c_str()))
+        return h;
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string dir = self;
+    for (int up = 0; up < 4; ++up) {
+        size_t slash = dir.find_last_of("\\/");
+        if (slash == std::string::npos)
+            break;
+        dir.erase(slash);
+        if (HMODULE h = LoadLibraryA((dir + "\\" + kName).c_str()))
+            return h;
+    }
+    return nullptr;
+}
+
+// Wine does what another process asks of a process (allocating its memory, starting a thread
+// in it) on one of the target's threads: one that waits in the server, or else one it interrupts
+// with a signal, doing the work inside the signal handler. A thread interrupted inside malloc
+// (the program creating a window or painting, say) then deadlocks on the allocator's lock, and
+// the program hangs for good. So each process gets, once, a thread that waits in the server for
+// the process's whole life, and that work always lands on a waiting thread. The thread is started
+// by a hook DLL (korvane_e2e_park.dll, next to korvane.exe) that Wine loads into the program and
+// calls on the program's own thread as it takes a message: no signal is involved.
+void ParkWaiter(HWND hwnd)
+{
+    const DWORD pid = WindowPid(hwnd);
+    const ULONGLONG started = ProcessStart(pid);
+    static std::set<std::pair<DWORD, ULONGLONG>> parked;
+    if (!started || pid == GetCurrentProcessId() || !parked.insert({pid, started}).second)
+        return;
+    static HMODULE dll = nullptr;
+    if (!dll)
+        dll = LoadParkDll();
+    HOOKPROC proc = dll ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll, "ParkHookProc"))) : nullptr;
+    static bool told = false;
+    if (!proc) {
+        if (!told)
+            printf("    korvane_e2e_park.dll is missing next to korvane.exe: no thread parked\n");
+        told = true;
+        return;
+    }
+    char name[64];
+    snprintf(name, sizeof name, "KorvaneE2EParked-%lu", pid);
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, name);
+    HHOOK hook = done ? SetWindowsHookExA(WH_GETMESSAGE, proc, dll, GetWindowThreadProcessId(hwnd, nullptr)) : nullptr;
+    if (hook) {
+        Step step("waiting for the program to start its waiting thread");
+        // The hook runs when the thread next takes a message; a null message makes sure of one.
+        bool parkedNow = false;
+        for (int i = 0; i < 50 && !parkedNow; ++i) {
+            PostMessageA(hwnd, WM_NULL, 0, 0);
+            parkedNow = WaitForSingleObject(done, 100) == WAIT_OBJECT_0;
+        }
+        UnhookWindowsHookEx(hook);
+        if (!parkedNow)
+            printf("    process %lu started no waiting thread within 5 s\n", pid);
+    }
+    if (done)
+        CloseHandle(done);
 }
 
 class RemoteCaller {
@@ -517,26 +749,36 @@ public:
             CloseHandle(m_thread);
     }
     bool ok() const { return m_ok; }
-    DWORD Scratch() const { return static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(m_mem.ptr()) + kScratchOffset); }
+    DWORD_PTR Scratch() const { return reinterpret_cast<DWORD_PTR>(m_mem.ptr()) + kScratchOffset; }
     RemoteMemory& mem() { return m_mem; }
 
-    bool Call(const char* dll, const char* function, const std::vector<DWORD>& args, DWORD* result)
+    // The result is the thread's exit code: the low 32 bits of the callee's result, which is
+    // all of a window, menu or icon handle also on 64-bit Windows.
+    bool Call(const char* dll, const char* function, const std::vector<DWORD_PTR>& args, DWORD* result)
     {
         if (!m_ok || args.size() > 5)
             return false;
         DWORD_PTR fn = Resolve(dll, function);
         if (!fn)
             return false;
-        DWORD block[6] = {static_cast<DWORD>(fn)};
+        DWORD_PTR block[6] = {fn};
         for (size_t i = 0; i < args.size(); ++i)
             block[i + 1] = args[i];
         if (!m_mem.Write(block, sizeof block, kBlockOffset))
             return false;
         char* base = static_cast<char*>(m_mem.ptr());
-        HANDLE t = CreateRemoteThread(m_thread, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(base),
-                                      base + kBlockOffset, 0, nullptr);
+        auto process = SharedCopy(m_thread);
+        auto created = SharedHandle(nullptr);
+        if (!*process || !WithinLimit("CreateRemoteThread in the program", [process, created, base] {
+                *created = CreateRemoteThread(*process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(base),
+                                              base + kBlockOffset, 0, nullptr);
+            }))
+            return false;
+        HANDLE t = *created;
+        *created = nullptr;
         if (!t)
             return false;
+        Step step("waiting for the thread run in the program");
         bool done = WaitForSingleObject(t, 5000) == WAIT_OBJECT_0;
         DWORD code = 0;
         done = done && GetExitCodeThread(t, &code);
@@ -565,7 +807,7 @@ private:
     bool m_ok = false;
 };
 
-DWORD Arg(HWND h) { return static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(h)); }
+DWORD_PTR Arg(HWND h) { return reinterpret_cast<DWORD_PTR>(h); }
 
 std::string RemoteMenuString(RemoteCaller& rc, DWORD hmenu, UINT item, UINT flags)
 {
@@ -603,7 +845,7 @@ void WalkMenu(RemoteCaller& rc, DWORD hmenu, int depth, std::vector<MenuEntry>& 
 
 }  // namespace
 
-bool RemoteCall(HWND hwnd, const char* dll, const char* function, const std::vector<DWORD>& args, DWORD* result)
+bool RemoteCall(HWND hwnd, const char* dll, const char* function, const std::vector<DWORD_PTR>& args, DWORD* result)
 {
     RemoteCaller rc(hwnd);
     return rc.Call(dll, function, args, result);
@@ -803,6 +1045,82 @@ bool SetWineVersionFor(const char* exeName, const char* version)
 
 // --- pictures ------------------------------------------------------------------------------
 
+// --- the host's files ----------------------------------------------------------------------
+
+bool ReadWholeFile(const std::string& path, std::string* out)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    out->clear();
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0)
+        out->append(buf, got);
+    CloseHandle(h);
+    return true;
+}
+
+long ReadStatusK(int unixPid, const char* field)
+{
+    std::string status;
+    if (unixPid <= 0 || !ReadWholeFile("Z:\\proc\\" + std::to_string(unixPid) + "\\status", &status))
+        return -1;
+    size_t at = status.find(field);
+    if (at == std::string::npos)
+        return -1;
+    return atol(status.c_str() + at + strlen(field));
+}
+
+std::vector<int> FindUnixPids(const char* name)
+{
+    std::vector<std::pair<unsigned long long, int>> byStart;
+    char prefix[1024] = "";
+    GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    const std::string want = std::string("WINEPREFIX=") + prefix + '\0';
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &fd);
+    if (find == INVALID_HANDLE_VALUE)
+        return {};
+    do {
+        int pid = atoi(fd.cFileName);
+        if (pid <= 0 || std::to_string(pid) != fd.cFileName)
+            continue;
+        std::string dir = std::string("Z:\\proc\\") + fd.cFileName, cmdline, env;
+        if (!ReadWholeFile(dir + "\\cmdline", &cmdline) || cmdline.empty())
+            continue;
+        std::string arg0 = cmdline.substr(0, cmdline.find('\0'));
+        for (char& c : arg0)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        size_t slash = arg0.find_last_of("\\/");
+        if (arg0.compare(slash == std::string::npos ? 0 : slash + 1, strlen(name), name) != 0)
+            continue;
+        // Each variable ends in a NUL, so the search matches whole variables only.
+        if (prefix[0] && (!ReadWholeFile(dir + "\\environ", &env) || ('\0' + env).find('\0' + want) == std::string::npos))
+            continue;
+        // Its start time, the 22nd field of stat (counted after the name, which may hold spaces).
+        std::string stat;
+        unsigned long long start = 0;
+        if (ReadWholeFile(dir + "\\stat", &stat) && stat.rfind(')') != std::string::npos) {
+            const char* p = stat.c_str() + stat.rfind(')') + 1;
+            for (int field = 3; field < 22 && *p; ++p) {
+                if (*p == ' ')
+                    ++field;
+            }
+            start = strtoull(p, nullptr, 10);
+        }
+        byStart.push_back({start, pid});
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+    // Newest first: a stray process still on its way out is older than the one just started.
+    std::sort(byStart.begin(), byStart.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<int> found;
+    for (const auto& sp : byStart)
+        found.push_back(sp.second);
+    return found;
+}
+
 bool SaveWindowBitmap(HWND hwnd, const char* path)
 {
     RECT r;
@@ -850,5 +1168,34 @@ namespace e2e {
 void BeforeAllTests()
 {
     EndStrayKorvanes();
+}
+
+void OnCaseHung()
+{
+    DescribeKorvanes();
+    EndStrayKorvanes();
+}
+
+void DescribeKorvanes()
+{
+    for (DWORD pid : KorvanePids()) {
+        printf("    korvane.exe, process %lu:\n", pid);
+        for (HWND w : TopLevelWindows(pid)) {
+            DWORD_PTR r = 0;
+            bool answers = SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r) != 0;
+            printf("      window %p \"%s\" (%s)%s%s\n", static_cast<void*>(w), WindowText(w).c_str(),
+                   ClassName(w).c_str(), IsWindowVisible(w) ? " visible" : "", answers ? "" : ", not answering");
+        }
+    }
+    printf("    the foreground window: %p\n", static_cast<void*>(GetForegroundWindow()));
+    std::vector<int> unixPids = FindUnixPids("korvane.exe");
+    for (int pid : unixPids) {
+        std::string status;
+        if (ReadWholeFile("Z:\\proc\\" + std::to_string(pid) + "\\status", &status)) {
+            size_t state = status.find("State:");
+            printf("    Linux process %d: %s\n", pid,
+                   state == std::string::npos ? "?" : status.substr(state, status.find('\n', state) - state).c_str());
+        }
+    }
 }
 }  // namespace e2e

@@ -72,6 +72,9 @@ private:
 // Ends every korvane.exe left running in this Wine prefix (a crashed earlier test program's);
 // the runner calls it before the first test case.
 void EndStrayKorvanes();
+// Prints each korvane.exe of this prefix: its top-level windows and whether they answer, and the
+// state of its Linux process.
+void DescribeKorvanes();
 
 // Top-level window of class "#32770" titled "Windows 任务管理器"; pid 0 = any process.
 HWND FindMainWindow(DWORD pid = 0);
@@ -164,9 +167,9 @@ struct MenuEntry {
 };
 // The whole menu bar, depth-first, in menu order.
 std::vector<MenuEntry> MenuTree(HWND hwnd);
-// Calls an stdcall function of user32/kernel32 (up to 5 DWORD arguments) inside the process
+// Calls a function of user32/kernel32 (up to 5 pointer-sized arguments) inside the process
 // owning hwnd, on a new thread; the function's address is taken from the same DLL loaded there.
-bool RemoteCall(HWND hwnd, const char* dll, const char* function, const std::vector<DWORD>& args, DWORD* result);
+bool RemoteCall(HWND hwnd, const char* dll, const char* function, const std::vector<DWORD_PTR>& args, DWORD* result);
 
 // --- dialogs and message boxes of the program -----------------------------------------------
 // Visible top-level "#32770" windows of process pid other than the main window.
@@ -192,6 +195,16 @@ void ResetKorvaneRegistry();
 // Wine version reported to one program (HKCU\Software\Wine\AppDefaults\<exe>\Version):
 // "win98", "winxp", ...; nullptr removes the override. Read by Wine when the program starts.
 bool SetWineVersionFor(const char* exeName, const char* version);
+
+// --- the host's files (Wine maps the Unix root to Z:) ----------------------------------------
+// The whole of a file, also one of /proc that reports no size.
+bool ReadWholeFile(const std::string& path, std::string* out);
+// A figure of /proc/<pid>/status in K ("VmRSS:", "RssAnon:"), -1 when it cannot be read.
+long ReadStatusK(int unixPid, const char* field);
+// The Unix processes whose program's file name begins with name (lower case; the server may
+// run as wineserver64) and whose environment carries this Wine prefix: other builds on the
+// machine run their own copies. Newest first.
+std::vector<int> FindUnixPids(const char* name);
 
 // --- pictures ------------------------------------------------------------------------------
 // Writes a 24-bit BMP of the window as it is on the screen.

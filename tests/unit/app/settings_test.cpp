@@ -118,7 +118,7 @@ TEST_F(SettingsTest, SpeedPeriodsDifferOnlyForNormalBetweenMenuAndRestart)
         restarted.LoadSettings(registry);
         EXPECT_EQ(loaded[i], restarted.m_nRefreshPeriod);
     }
-    EXPECT_EQ(0xFFFFFFFFu, TimerElapse(-1));
+    EXPECT_EQ(0u, TimerElapse(-1));  // no timer at all, not one of 0xFFFFFFFF ms
     EXPECT_EQ(50u, TimerElapse(50));
 }
 

@@ -13,6 +13,7 @@ protected:
     MemoryIconImages images;
     MemoryWindowProbe probe;
     CTaskList list{rows, windows, images};
+    CHangStatus statuses{rows};
 
     std::string Status(WindowHandle h) const
     {
@@ -21,29 +22,36 @@ protected:
     }
 };
 
-TEST_F(HangCheckTest, HangAndRecoveryOverThreePassesWritingOnlyChanges)
+TEST_F(HangCheckTest, HangLateAnswerAndRecoveryWritingOnlyChanges)
 {
     windows.Add(1, "Steady");
     windows.Add(2, "Flaky");
     list.RefreshWindowList();
 
-    RunHangCheckPass(rows, probe, nullptr);
+    RunHangCheckPass(probe, statuses, nullptr);
     EXPECT_EQ(Status(1), kStatusRunning);
     EXPECT_EQ(Status(2), kStatusRunning);
     EXPECT_EQ(probe.pinged.size(), 2u);
 
     int writes = rows.cellWrites;
     probe.hung.insert(2);
-    RunHangCheckPass(rows, probe, nullptr);
+    RunHangCheckPass(probe, statuses, nullptr);
     EXPECT_EQ(Status(1), kStatusRunning);
     EXPECT_EQ(Status(2), kStatusNotResponding);
     EXPECT_EQ(rows.cellWrites, writes + 1);
 
+    // Its probe is still unanswered: it is not probed again and keeps its status, whatever it
+    // would answer now.
     probe.hung.clear();
-    RunHangCheckPass(rows, probe, nullptr);
+    RunHangCheckPass(probe, statuses, nullptr);
+    EXPECT_EQ(Status(2), kStatusNotResponding);
+    EXPECT_EQ(probe.pinged, std::vector<WindowHandle>({2, 1, 2, 1, 1}));
+
+    statuses.Answered(2);
+    RunHangCheckPass(probe, statuses, nullptr);
     EXPECT_EQ(Status(2), kStatusRunning);
     EXPECT_EQ(rows.cellWrites, writes + 2);
-    EXPECT_EQ(probe.pinged.size(), 6u);
+    EXPECT_EQ(probe.pinged.size(), 7u);
 }
 
 // A probe that changes the list while it waits, as the page's refresh does meanwhile.
@@ -73,7 +81,7 @@ TEST_F(HangCheckTest, StatusesStayWithTheirWindowsWhileRowsMove)
     windows.Add(3, "Three");
     list.RefreshWindowList();
     ShiftingProbe shifting(rows, 1);
-    RunHangCheckPass(rows, shifting, nullptr);
+    RunHangCheckPass(shifting, statuses, nullptr);
     EXPECT_EQ(Status(1), kStatusNotResponding);
     EXPECT_EQ(Status(2), kStatusRunning);
     EXPECT_EQ(Status(3), "<gone>");
@@ -85,13 +93,92 @@ TEST_F(HangCheckTest, StatusesStayWithTheirWindowsWhileRowsMove)
     }
 }
 
+// The page's side, where a refresh moves the rows before every request of the worker is
+// answered (as the page's timer or an icon fetch may between any two of them).
+class MovingSink : public IHangCheckSink {
+public:
+    MovingSink(CHangStatus& statuses, MemoryListRows& rows) : m_statuses(statuses), m_rows(rows) {}
+    void ListWindows(std::vector<WindowHandle>* windows) override { Move(); m_statuses.ListWindows(windows); }
+    bool ShouldProbe(WindowHandle hWnd) override { Move(); return m_statuses.ShouldProbe(hWnd); }
+    void Report(WindowHandle hWnd, bool answered) override
+    {
+        Move();
+        m_statuses.Report(hWnd, answered);
+    }
+
+private:
+    // A newcomer on top, and the oldest newcomer gone once there are three.
+    void Move()
+    {
+        int row = m_rows.Insert(0, "Newcomer", 0);
+        m_rows.SetText(row, kColHandle, std::to_string(900 + m_n++).c_str());
+        if (m_n > 3)
+            m_rows.Delete(FindWindowRow(m_rows, 900 + m_n - 4));
+    }
+
+    CHangStatus& m_statuses;
+    MemoryListRows& m_rows;
+    int m_n = 0;
+};
+
+TEST_F(HangCheckTest, StatusesLandOnTheirWindowsWhenRowsMoveBetweenProbeAndWrite)
+{
+    for (WindowHandle h = 1; h <= 4; ++h)
+        windows.Add(h, "Window");
+    list.RefreshWindowList();
+    probe.hung.insert(3);
+    MovingSink sink(statuses, rows);
+    RunHangCheckPass(probe, sink, nullptr);
+    EXPECT_EQ(Status(1), kStatusRunning);
+    EXPECT_EQ(Status(2), kStatusRunning);
+    EXPECT_EQ(Status(3), kStatusNotResponding);
+    EXPECT_EQ(Status(4), kStatusRunning);
+    for (int i = 0; i < rows.GetCount(); ++i) {
+        if (rows.Cell(i, kColTitle) == "Newcomer") {
+            EXPECT_EQ(rows.Cell(i, kColStatus), "") << i;
+        }
+    }
+}
+
+TEST_F(HangCheckTest, UnansweredProbeIsForgottenWhenItsHandlePassesToAnotherProcess)
+{
+    windows.Add(1, "Hung", 40);
+    windows.Add(2, "Other", 41);
+    list.RefreshWindowList();
+    probe.hung.insert(1);
+    RunHangCheckPass(probe, statuses, nullptr);
+    EXPECT_EQ(statuses.PendingCount(), 1u);
+
+    // The hung program ends; a window of another program gets the handle and answers.
+    windows.Destroy(1);
+    windows.Add(1, "Successor", 90);
+    probe.hung.clear();
+    list.RefreshWindowList();
+    RunHangCheckPass(probe, statuses, nullptr);
+    EXPECT_EQ(Status(1), kStatusRunning);
+    EXPECT_EQ(statuses.PendingCount(), 0u);
+
+    // Windows destroyed before they answered leave no record behind.
+    probe.hung = {1, 2};
+    RunHangCheckPass(probe, statuses, nullptr);
+    EXPECT_EQ(statuses.PendingCount(), 2u);
+    windows.Destroy(1);
+    windows.Destroy(2);
+    windows.Add(3, "Third", 42);
+    list.RefreshWindowList();
+    list.RefreshWindowList();
+    probe.hung = {3};
+    RunHangCheckPass(probe, statuses, nullptr);
+    EXPECT_EQ(statuses.PendingCount(), 1u);
+}
+
 TEST_F(HangCheckTest, StopFlagEndsThePassEarly)
 {
     windows.Add(1, "One");
     windows.Add(2, "Two");
     list.RefreshWindowList();
     volatile long stop = 1;
-    RunHangCheckPass(rows, probe, &stop);
+    RunHangCheckPass(probe, statuses, &stop);
     EXPECT_TRUE(probe.pinged.empty());
     EXPECT_EQ(Status(1), "");
 }
@@ -146,10 +233,21 @@ TEST_F(EndTaskTest, NotRespondingStatusAsksBeforeEndingTheProcess)
         EXPECT_EQ(actions.terminated, std::vector<int>({50}));
         EXPECT_TRUE(actions.closed.empty());
     }
+    // Ending takes the process of the window as it is now: its handle may have passed to another
+    // program since the row was written, or the window may be gone.
+    windows.Find(2)->processId = 77;
+    actions = MemoryTaskActions();
+    actions.confirm = true;
+    list.OnEndTask(actions);
+    EXPECT_EQ(actions.terminated, std::vector<int>({77}));
+
     // The ended process's window leaves with the refresh.
     windows.Destroy(2);
     rows.selected = FindWindowRow(rows, 2);
+    actions = MemoryTaskActions();
+    actions.confirm = true;
     list.OnEndTask(actions);
+    EXPECT_TRUE(actions.terminated.empty());
     EXPECT_EQ(FindWindowRow(rows, 2), -1);
 }
 

@@ -157,6 +157,31 @@ TEST_F(TaskListTest, KnownWindowIsNotFilteredAgain)
     EXPECT_TRUE(Listed(5));
 }
 
+TEST_F(TaskListTest, HandleTakenByAnotherProcessIsListedAsANewWindow)
+{
+    windows.Add(7, "Old program", 40, 0x700);
+    windows.Add(8, "Neighbour", 41);
+    list.RefreshWindowList();
+    rows.SetText(FindWindowRow(rows, 7), kColStatus, kStatusNotResponding);
+
+    // The window goes and a window of another process gets its handle before the next pass.
+    windows.Destroy(7);
+    windows.Add(7, "New program", 90);
+    list.RefreshWindowList();
+    ASSERT_EQ(rows.GetCount(), 2);
+    int row = FindWindowRow(rows, 7);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(rows.Cell(row, kColTitle), "New program");
+    EXPECT_EQ(rows.Cell(row, kColProcess), "90");
+    EXPECT_EQ(rows.Cell(row, kColStatus), "");
+    EXPECT_EQ(rows.GetImage(row), 0);  // the old window's icon is not lent to it
+
+    // The same process keeps its row as it is.
+    int writes = rows.cellWrites;
+    list.RefreshWindowList();
+    EXPECT_EQ(rows.cellWrites, writes);
+}
+
 TEST_F(TaskListTest, HiddenWindowLeavesAndComesBackOnTopWithANewImage)
 {
     windows.Add(1, "One", 1, 0x101);

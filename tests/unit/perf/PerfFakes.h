@@ -34,8 +34,11 @@ public:
 
 class FakeSystem : public ISystemStatus {
 public:
-    int ProcessCount() override { return processes; }
-    int CountAllModules() override { return modules; }
+    int CountAllModules(int* processCount) override
+    {
+        *processCount = processes;
+        return modules;
+    }
     void GetMemoryStatus(MemoryStatus* status) override { *status = memory; }
     int processes = 0;
     int modules = 0;
@@ -46,6 +49,13 @@ public:
 // pixel surfaces of the template's control sizes.
 class FakeView : public IPerformanceView {
 public:
+    bool IsShown() override { return shown; }
+    bool GetControlSize(int id, int* w, int* h) override
+    {
+        *w = id == kIdCpuGraph || id == kIdMemGraph ? kGraphW : kMeterW;
+        *h = kHeight;
+        return true;
+    }
     void SetTotalsText(int id, const char* text) override
     {
         texts[id] = text;
@@ -80,4 +90,5 @@ public:
     std::map<int, std::unique_ptr<CPixelSurface>> surfaces;
     int open = 0;
     bool noSurfaces = false;
+    bool shown = true;
 };

@@ -137,12 +137,14 @@ struct Graph {
         s = CPixelSurface(kGraphW, kH, kUntouched);
         DrawCpuGraph(s, kGraphW, kH, history, cpu);
         EXPECT_EQ(0, s.penSelections);
+        EXPECT_EQ(2, s.lineCalls);  // the grid in one call, the curve in one
     }
     void Mem(int totalK, int availK)
     {
         s = CPixelSurface(kGraphW, kH, kUntouched);
         DrawMemGraph(s, kGraphW, kH, history, totalK, availK);
         EXPECT_EQ(0, s.penSelections);
+        EXPECT_EQ(2, s.lineCalls);
     }
 };
 

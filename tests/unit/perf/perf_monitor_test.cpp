@@ -98,4 +98,48 @@ TEST(PageRefresh, EveryRefreshReadsAfreshAndNothingIsCached)
     EXPECT_EQ("0\n0\n4", p.view.texts[kIdTotals]);
 }
 
+TEST(PageRefresh, HiddenPageKeepsCpuTrayHistoriesAndPeakButWritesAndDrawsNothing)
+{
+    Page p;
+    p.view.shown = false;
+    p.monitor.Refresh(p.view);
+    EXPECT_EQ(std::vector<std::string>{"tray 37"}, p.view.events);
+    EXPECT_EQ(std::vector<std::string>{"query KERNEL\\CPUUsage"}, p.counters.log);
+    EXPECT_EQ(37, p.monitor.m_nCpuHistory[kHistoryLength - 1]);
+    EXPECT_EQ(21, p.monitor.m_nMemHistory[kHistoryLength - 1]);  // as a drawn refresh takes it
+    EXPECT_EQ(41287, p.monitor.m_nAvailPhys);                     // the status bar reads it
+    EXPECT_EQ(24249, p.monitor.m_nCommitPeak);
+
+    p.system.memory.dwMemoryLoad = 50;
+    p.monitor.Refresh(p.view);
+    p.system.memory.dwMemoryLoad = 10;
+    p.monitor.Refresh(p.view);
+    EXPECT_EQ(32768, p.monitor.m_nCommitPeak);
+    EXPECT_TRUE(p.view.surfaces.empty());
+    EXPECT_TRUE(p.view.texts.empty());
+    EXPECT_EQ(37, p.monitor.m_nCpuHistory[kHistoryLength - 3]);
+}
+
+TEST(PageRefresh, ShownAgainRefreshesOnceAtOnce)
+{
+    Page p;
+    p.monitor.Refresh(p.view);
+    p.view.events.clear();
+    p.monitor.OnShown(p.view);  // nothing was left behind
+    EXPECT_TRUE(p.view.events.empty());
+
+    p.view.shown = false;
+    p.monitor.Refresh(p.view);
+    p.view.shown = true;
+    p.view.events.clear();
+    p.counters.Set("KERNEL\\CPUUsage", 64);
+    p.monitor.OnShown(p.view);
+    p.monitor.OnShown(p.view);
+    std::vector<std::string> expected = {"text 1011", "text 1014", "text 1012", "text 1013", "tray 64",
+                                         "draw 1003", "draw 1004", "draw 1008", "draw 1009"};
+    EXPECT_EQ(expected, p.view.events);
+    EXPECT_EQ(37, p.monitor.m_nCpuHistory[kHistoryLength - 2]);
+    EXPECT_EQ(64, p.monitor.m_nCpuHistory[kHistoryLength - 1]);
+}
+
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 struct Monitor {
     Monitor() { monitor.Connect(counters, system); }
     // One totals pass with the memory status of `bytes` total and `load` percent.
-    void Totals(uint32_t bytes, uint32_t load, uint32_t totalVirtual = 0x7FE00000)
+    void Totals(uint64_t bytes, uint32_t load, uint64_t totalVirtual = 0x7FE00000)
     {
         system.memory.dwTotalPhys = bytes;
         system.memory.dwMemoryLoad = load;
@@ -36,16 +36,26 @@ TEST(MemoryFigures, WorkedExampleAndLoadZero)
     EXPECT_EQ((67108864 + 1500) / 1024, avail);
 }
 
-TEST(MemoryFigures, TwoGigabytesAndMoreDoNotWrapNegative)
+TEST(MemoryFigures, AboveTwoAndFourGigabytesTheFiguresAreExact)
 {
     int total = 0, avail = 0;
     ComputeMemoryFigures(0xFFFFFFFFu, 0, &total, &avail);
     EXPECT_EQ(4194303, total);
-    EXPECT_EQ(INT_MAX / 1024, avail);
+    EXPECT_EQ(4194303, avail);
     ComputeMemoryFigures(0x80000000u, 10, &total, &avail);
     EXPECT_EQ(2097152, total);
-    // 2147483648 - 10 * 21474836 = 1932735288 bytes: back inside the range, computed exactly.
+    // 2147483648 - 10 * 21474836 = 1932735288 bytes.
     EXPECT_EQ(1932735288 / 1024, avail);
+    // 6 GB at 25 %: 6442450944 - 25 * 64424509 = 4831838219 bytes.
+    ComputeMemoryFigures(6ull << 30, 25, &total, &avail);
+    EXPECT_EQ(6291456, total);
+    EXPECT_EQ(4718592, avail);
+    // Exact up to 2 TB (2^31 K), held at the limit beyond.
+    ComputeMemoryFigures((2ull << 40) - 1024, 0, &total, &avail);
+    EXPECT_EQ(INT_MAX, total);
+    ComputeMemoryFigures(8ull << 40, 0, &total, &avail);
+    EXPECT_EQ(INT_MAX, total);
+    EXPECT_EQ(INT_MAX, avail);
 }
 
 TEST(Totals, WorkedExampleFillsAllFourBlocks)
@@ -63,6 +73,17 @@ TEST(Totals, WorkedExampleFillsAllFourBlocks)
     EXPECT_EQ("7\n4\n2", m.view.texts[kIdKernelMemory]);
     EXPECT_EQ(65536, m.monitor.m_nTotalPhys);
     EXPECT_EQ(41287, m.monitor.m_nAvailPhys);
+}
+
+TEST(Totals, ThreeGigabytesAtTenPercentShowWhatIsUsed)
+{
+    Monitor m;
+    // 3221225472 - 10 * 32212254 = 2899102932 bytes available; a 3 GB virtual space.
+    m.Totals(3ull << 30, 10, 3ull << 30);
+    EXPECT_EQ("3145728\n2831155\n314573", m.view.texts[kIdPhysicalMemory]);
+    EXPECT_EQ("314573\n3145728\n314573", m.view.texts[kIdCommitCharge]);
+    EXPECT_EQ(3145728, m.monitor.m_nTotalPhys);
+    EXPECT_EQ(2831155, m.monitor.m_nAvailPhys);
 }
 
 TEST(Totals, PageCountsDivideLineByLine)

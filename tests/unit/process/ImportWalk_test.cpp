@@ -8,12 +8,12 @@
 
 namespace {
 
-// Builds a 32-bit PE image whose import table names the given libraries.
-std::vector<uint8_t> MakeImage(const std::vector<std::string>& imports)
+// Builds a PE image, 32-bit or 64-bit, whose import table names the given libraries.
+std::vector<uint8_t> MakeImage(const std::vector<std::string>& imports, bool pe64 = false)
 {
     const size_t peOffset = 0x40;
     const size_t optional = peOffset + 4 + 20;
-    const size_t countOffset = 92;
+    const size_t countOffset = pe64 ? 108 : 92;
     const size_t importRva = 0x200;
     size_t namesRva = importRva + 20 * (imports.size() + 1);
     size_t size = namesRva;
@@ -28,7 +28,7 @@ std::vector<uint8_t> MakeImage(const std::vector<std::string>& imports)
     put16(0, 0x5A4D);
     put32(0x3C, peOffset);
     put32(peOffset, 0x4550);
-    put16(optional, 0x10B);
+    put16(optional, pe64 ? 0x20B : 0x10B);
     put32(optional + countOffset, 16);
     put32(optional + countOffset + 4 + 8, importRva);
     size_t nameAt = namesRva;
@@ -132,6 +132,16 @@ TEST(ImportWalk, LibrariesImportingEachOtherAreListedOnceAndTheStartModuleNever)
     EXPECT_FALSE(host.IsListed(app));
 }
 
+TEST(ImportWalk, SixtyFourBitModulesAreWalkedAtTheirOwnHeaderOffsets)
+{
+    FakeHost host;
+    uintptr_t app = host.AddModule("app.exe", MakeImage({"a.dll", "kernel32.dll"}, true));
+    host.AddModule("a.dll", MakeImage({"kernel32.dll"}, true));
+    host.AddModule("kernel32.dll", MakeImage({}, true));
+    WalkImports(host, app);
+    EXPECT_EQ(host.ListedNames(), (Names{"a.dll", "kernel32.dll"}));
+}
+
 TEST(ImportWalk, ListsTheStartModuleOnlyWhenALibraryImportsItBack)
 {
     FakeHost host;
@@ -217,8 +227,13 @@ TEST(ImportWalk, DamagedOrMissingHeadersListNothing)
     EXPECT_TRUE(host.listed.empty());
 
     std::vector<uint8_t> otherLayout = MakeImage({"k.dll"});
-    otherLayout[0x40 + 24 + 1] = 0x02;  // a 64-bit optional header: not walked
-    WalkImports(host, host.AddModule("pe64.exe", otherLayout));
+    otherLayout[0x40 + 24] = 0x07;  // 0x107, a ROM image's optional header: not walked
+    WalkImports(host, host.AddModule("rom.exe", otherLayout));
+    EXPECT_TRUE(host.listed.empty());
+    // A 32-bit layout read as if it were 64-bit finds no import directory where it looks.
+    std::vector<uint8_t> mislabelled = MakeImage({"k.dll"});
+    mislabelled[0x40 + 24 + 1] = 0x02;
+    WalkImports(host, host.AddModule("mislabelled.exe", mislabelled));
     EXPECT_TRUE(host.listed.empty());
 
     std::vector<uint8_t> farHeader = MakeImage({"k.dll"});

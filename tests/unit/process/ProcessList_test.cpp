@@ -146,6 +146,43 @@ TEST_F(ProcessListTest, OneSnapshotOfEachKindAndOneHeapWalkPerRefresh)
     EXPECT_EQ(system.heapWalks, 2);
 }
 
+TEST_F(ProcessListTest, EveryRowKeyIsReadOncePerRefreshAsRowsComeAndGo)
+{
+    for (uint32_t id = 1; id <= 6; ++id)
+        system.Add(id, "X.EXE", 2).heap = {{2048, 1}};
+    list.RefreshProcessList();
+    system.Find(3)->threads = 0;  // ended: its row goes, the next one is still updated
+    system.Add(9, "NEW.EXE", 4).priorityClass = 128;
+    rows.columnReads[kColumnProcessId] = 0;
+    list.RefreshProcessList();
+    EXPECT_EQ(rows.columnReads[kColumnProcessId], 6);
+    EXPECT_EQ(RowIds(), (std::vector<uint32_t>{1, 2, 4, 5, 6, 9}));
+    EXPECT_EQ(Column(4), (Texts{"2", "2", "2", "2", "2", "4"}));
+    EXPECT_EQ(rows.Cell(5, 2), "高");
+}
+
+TEST_F(ProcessListTest, HiddenPageSkipsItsRefreshAndCatchesUpOnceWhenShown)
+{
+    system.Add(4, "A.EXE", 2);
+    list.OnTimerTick(true);
+    list.OnShown();  // nothing was missed
+    EXPECT_EQ(system.processSnapshots, 1);
+
+    system.Add(8, "B.EXE", 3);
+    list.OnTimerTick(false);
+    list.OnTimerTick(false);
+    EXPECT_EQ(system.processSnapshots, 1);
+    EXPECT_EQ(system.threadSnapshots, 1);
+    EXPECT_EQ(system.heapWalks, 1);
+    EXPECT_EQ(RowIds(), (std::vector<uint32_t>{4}));
+
+    list.OnShown();
+    list.OnShown();
+    EXPECT_EQ(system.processSnapshots, 2);
+    EXPECT_EQ(RowIds(), (std::vector<uint32_t>{4, 8}));
+    EXPECT_EQ(rows.Cell(1, 4), "3");
+}
+
 TEST_F(ProcessListTest, FailedThreadSnapshotLeavesTheRowsAlone)
 {
     system.Add(4, "A.EXE", 2);
@@ -317,15 +354,28 @@ TEST_F(ProcessListTest, RowKeysReadBackSignedAndUnreadableRowsGiveZero)
     EXPECT_TRUE(list.IsProcessNotListed(12));
 }
 
+bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
 TEST_F(ProcessListTest, LongPathsGiveTheirImageNameAndTheTableStopsAt255)
 {
-    std::string longPath = "C:\\" + std::string(60, 'D') + "\\" + std::string(40, 'n') + ".EXE";
-    system.Add(4, longPath);
+    SetLeadByteTest(IsGbkLeadByte);
+    // 9x snapshots hold full paths of up to 259 bytes. Folders of GBK characters, one of them
+    // with a trail byte 0x5C ("\x81\x5C"), and a GBK file name: "程序.EXE".
+    std::string folders = "C:\\";
+    for (int i = 0; i < 12; ++i)
+        folders += "\xD4\xB4\xB4\xFA\xC2\xEB\x81\x5C" + std::string(8, 'D') + "\\";
+    const std::string gbkName = "\xB3\xCC\xD0\xF2.EXE";
+    ASSERT_GT(folders.size(), 200u);
+    system.Add(4, folders + gbkName);
+    // A name longer than the 79 bytes kept, with a double-byte character across byte 79.
+    const std::string longName = std::string(78, 'n') + "\xB3\xCC.EXE";
+    system.Add(5, folders.substr(0, 150) + "\\" + longName);
     for (uint32_t id = 1; id <= 300; ++id)
         system.Add(100 + id, "X.EXE");
     list.RefreshProcessList();
-    // The path is cut to 79 characters before the image name is taken from it.
-    EXPECT_EQ(rows.Cell(0, 0), longPath.substr(0, 79).substr(64));
+    SetLeadByteTest(nullptr);
+    EXPECT_EQ(rows.Cell(0, 0), gbkName);
+    EXPECT_EQ(rows.Cell(1, 0), longName.substr(0, 78));
     EXPECT_EQ(rows.GetCount(), 255);
 }
 

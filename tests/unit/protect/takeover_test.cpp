@@ -1,5 +1,7 @@
-// The quick takeover's priority bookkeeping against a fake process table.
+// The quick takeover's priority bookkeeping against a fake process table, and the area its
+// cover (and the lock's) spans.
 #include "protect/Takeover.h"
+#include "protect/CoverArea.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -142,4 +144,21 @@ TEST_F(Takeover, ProcessWhoseClassCannotBeReadIsLeftAlone)
     for (const std::string& entry : sys.log)
         EXPECT_NE(entry, "raise 12");
     EXPECT_EQ(sys.classes[12], kHighPriorityClass);
+}
+
+// Wine shows one screen only, so the monitor layouts are given here.
+TEST(CoverArea, SpansEveryMonitorAndFallsBackToThePrimaryScreen)
+{
+    // A second monitor left of the primary one: the virtual screen starts at a negative x.
+    ScreenArea twoMonitors = CoverArea(ScreenArea{-1280, 0, 2304, 1024}, 1024, 768);
+    EXPECT_EQ(twoMonitors.x, -1280);
+    EXPECT_EQ(twoMonitors.y, 0);
+    EXPECT_EQ(twoMonitors.cx, 2304);
+    EXPECT_EQ(twoMonitors.cy, 1024);
+    // Windows 95 reports no virtual screen.
+    ScreenArea primary = CoverArea(ScreenArea{0, 0, 0, 0}, 800, 600);
+    EXPECT_EQ(primary.x, 0);
+    EXPECT_EQ(primary.y, 0);
+    EXPECT_EQ(primary.cx, 800);
+    EXPECT_EQ(primary.cy, 600);
 }
