@@ -44,6 +44,12 @@ void PlaceTopmost(HWND hWnd)
     ::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Just below `hAbove`, in the topmost band with it.
+void PlaceBelow(HWND hWnd, HWND hAbove)
+{
+    ::SetWindowPos(hWnd, hAbove, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 UINT QueryCancelAutoPlayMessage()
@@ -186,15 +192,18 @@ void CLockDialog::KeepInFront()
     PopupSearch search = {m_hWnd, nullptr};
     ::EnumThreadWindows(::GetCurrentThreadId(), FindLockPopup, reinterpret_cast<LPARAM>(&search));
     HWND hTarget = search.hFound ? search.hFound : m_hWnd;
-    // The cover, then the lock dialog, then whatever it runs, each above the one before.
+    // Whatever the lock dialog runs, then the lock dialog, then the cover, each below the one
+    // before. Placed from the top down, so that no window passes over one that belongs above
+    // it, not even for a moment: the cover never hides the lock dialog.
     std::vector<HWND> chain;
     for (HWND h = hTarget; h && h != m_hWnd; h = ::GetWindow(h, GW_OWNER))
         chain.push_back(h);
     chain.push_back(m_hWnd);
     if (m_hCover)
-        PlaceTopmost(m_hCover);
-    for (size_t i = chain.size(); i > 0; --i)
-        PlaceTopmost(chain[i - 1]);
+        chain.push_back(m_hCover);
+    PlaceTopmost(chain[0]);
+    for (size_t i = 1; i < chain.size(); ++i)
+        PlaceBelow(chain[i], chain[i - 1]);
     if (!foreignForeground)
         return;
     TakeForeground(hTarget);
