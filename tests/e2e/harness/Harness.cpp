@@ -780,6 +780,11 @@ public:
             return false;
         Step step("waiting for the thread run in the program");
         bool done = WaitForSingleObject(t, 5000) == WAIT_OBJECT_0;
+        if (!done) {
+            // The thread may still run in the block: it stays allocated, and this caller is spent.
+            m_mem.Abandon();
+            m_ok = false;
+        }
         DWORD code = 0;
         done = done && GetExitCodeThread(t, &code);
         CloseHandle(t);

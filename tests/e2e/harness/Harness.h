@@ -134,6 +134,8 @@ public:
     bool Write(const void* data, size_t size, size_t offset = 0);
     bool Read(void* data, size_t size, size_t offset = 0) const;
     HANDLE process() const { return m_process; }
+    // Leaves the block allocated in the program, for a thread there that may still use it.
+    void Abandon() { m_ptr = nullptr; }
 
 private:
     HANDLE m_process = nullptr;
