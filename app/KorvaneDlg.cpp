@@ -34,22 +34,6 @@ const UINT WM_SHOWN_ON_SCREEN = WM_APP + 0x41;
 // Posted to itself when it lost the activation during the takeover, checked once the change is over.
 const UINT WM_TAKEOVER_KEYBOARD = WM_APP + 0x42;
 
-// Brings forward the enabled, visible window owned (at any depth) by the main window: the lock
-// dialog, or the dialog or message box it runs.
-BOOL CALLBACK ActivateLockPopup(HWND hWnd, LPARAM lParam)
-{
-    HWND hMain = reinterpret_cast<HWND>(lParam);
-    if (hWnd == hMain || !::IsWindowVisible(hWnd) || !::IsWindowEnabled(hWnd))
-        return TRUE;
-    for (HWND hOwner = ::GetWindow(hWnd, GW_OWNER); hOwner; hOwner = ::GetWindow(hOwner, GW_OWNER)) {
-        if (hOwner == hMain) {
-            ::SetForegroundWindow(hWnd);
-            return FALSE;
-        }
-    }
-    return TRUE;
-}
-
 const char* const kTabTexts[] = {"应用程序", "进程", "性能"};
 const int kPageX = 20;
 const int kPageY = 36;
@@ -215,8 +199,11 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             PostMessage(WM_TAKEOVER_KEYBOARD);
         return FALSE;
     case WM_RETURN_TO_LOCK:
-        if (m_bLocked)
-            ::EnumThreadWindows(::GetCurrentThreadId(), ActivateLockPopup, reinterpret_cast<LPARAM>(m_hWnd));
+        // The lock dialog, or the dialog or message box it runs.
+        if (m_bLocked) {
+            if (HWND hPopup = FindOwnedPopup(m_hWnd))
+                ::SetForegroundWindow(hPopup);
+        }
         return TRUE;
     case WM_TAKEOVER_KEYBOARD: {
         // The keyboard left the window above the cover for nowhere (the X11 focus of a system

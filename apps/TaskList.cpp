@@ -234,15 +234,13 @@ void CHangStatus::ListWindows(std::vector<WindowHandle>* windows)
 
 bool CHangStatus::ShouldProbe(WindowHandle hWnd)
 {
-    for (size_t i = 0; i < m_pending.size(); ++i) {
-        if (m_pending[i].hWnd != hWnd)
-            continue;
-        int row = FindWindowRow(m_rows, hWnd);
-        if (row >= 0 && ReadRowNumber(m_rows, row, kColProcess) == m_pending[i].processId)
-            return false;
-        m_pending.erase(m_pending.begin() + static_cast<long>(i));
+    auto pending = FindPending(hWnd);
+    if (pending == m_pending.end())
         return true;
-    }
+    int row = FindWindowRow(m_rows, hWnd);
+    if (row >= 0 && ReadRowNumber(m_rows, row, kColProcess) == pending->processId)
+        return false;
+    m_pending.erase(pending);
     return true;
 }
 
@@ -256,12 +254,8 @@ bool CHangStatus::WriteResult(WindowHandle hWnd, bool answered)
     m_rows.GetText(row, kColStatus, shown, sizeof shown);
     if (strncmp(shown, status, strlen(status)) != 0)
         m_rows.SetText(row, kColStatus, status);
-    if (answered)
+    if (answered || FindPending(hWnd) != m_pending.end())
         return false;
-    for (const Pending& p : m_pending) {
-        if (p.hWnd == hWnd)
-            return false;
-    }
     // Windows destroyed before they answered leave no entry behind: the record never outgrows
     // the list.
     for (size_t i = m_pending.size(); i-- > 0;) {
@@ -274,12 +268,17 @@ bool CHangStatus::WriteResult(WindowHandle hWnd, bool answered)
 
 void CHangStatus::Answered(WindowHandle hWnd)
 {
-    for (size_t i = 0; i < m_pending.size(); ++i) {
-        if (m_pending[i].hWnd == hWnd) {
-            m_pending.erase(m_pending.begin() + static_cast<long>(i));
-            return;
-        }
-    }
+    auto pending = FindPending(hWnd);
+    if (pending != m_pending.end())
+        m_pending.erase(pending);
+}
+
+std::vector<CHangStatus::Pending>::iterator CHangStatus::FindPending(WindowHandle hWnd)
+{
+    auto pending = m_pending.begin();
+    while (pending != m_pending.end() && pending->hWnd != hWnd)
+        ++pending;
+    return pending;
 }
 
 void RunHangCheckPass(IWindowProbe& probe, IHangCheckSink& sink, const volatile long* pStop)

@@ -101,6 +101,9 @@ private:
         WindowHandle hWnd;
         int processId;  // the row's process number when the probe timed out
     };
+    // The window's entry, or the end.
+    std::vector<Pending>::iterator FindPending(WindowHandle hWnd);
+
     IListRows& m_rows;
     std::vector<Pending> m_pending;
 };

@@ -121,7 +121,7 @@ INT_PTR CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_NOTIFY: {
         LRESULT result = 0;
         const NMHDR& nmhdr = *reinterpret_cast<const NMHDR*>(lParam);
-        if (nmhdr.code == NM_CLICK || nmhdr.code == NM_RCLICK) {
+        if (!HasFullRowSelect() && (nmhdr.code == NM_CLICK || nmhdr.code == NM_RCLICK)) {
             char className[32] = {};
             ::GetClassNameA(nmhdr.hwndFrom, className, sizeof className);
             if (strcmp(className, WC_LISTVIEWA) == 0)

@@ -228,16 +228,12 @@ bool CPerformancePage::GetControlSize(int id, int* w, int* h)
 
 IDrawSurface* CPerformancePage::GetSurface(int id, int* w, int* h)
 {
-    HWND hControl = GetDlgItem(id);
-    if (!hControl)
+    if (!GetControlSize(id, w, h))
         return nullptr;
+    HWND hControl = GetDlgItem(id);
     HDC hDC = ::GetDC(hControl);
     if (!hDC)
         return nullptr;
-    RECT rc = {};
-    ::GetClientRect(hControl, &rc);
-    *w = rc.right;
-    *h = rc.bottom;
     return new CControlSurface(hControl, hDC, &m_gdiObjects);
 }
 

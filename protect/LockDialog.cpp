@@ -13,27 +13,6 @@ const UINT kKeepInFrontPeriod = 250;  // ms
 // Posted to itself when it lost the activation: checked once the change is complete.
 const UINT WM_KEEP_IN_FRONT = WM_APP + 0x41;
 
-struct PopupSearch {
-    HWND hLock;
-    HWND hFound;
-};
-
-// The window of the lock that should have the keyboard: the lock dialog, or the enabled
-// dialog or message box it runs.
-BOOL CALLBACK FindLockPopup(HWND hWnd, LPARAM lParam)
-{
-    PopupSearch* search = reinterpret_cast<PopupSearch*>(lParam);
-    if (!::IsWindowVisible(hWnd) || !::IsWindowEnabled(hWnd))
-        return TRUE;
-    for (HWND h = hWnd; h; h = ::GetWindow(h, GW_OWNER)) {
-        if (h == search->hLock) {
-            search->hFound = hWnd;
-            return FALSE;
-        }
-    }
-    return TRUE;
-}
-
 bool IsOwnThreadWindow(HWND hWnd)
 {
     return ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId();
@@ -189,9 +168,11 @@ void CLockDialog::KeepInFront()
     if (!foreignForeground && !foreignAbove)
         return;  // the lock's own windows have it: its message boxes keep the keyboard
 
-    PopupSearch search = {m_hWnd, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindLockPopup, reinterpret_cast<LPARAM>(&search));
-    HWND hTarget = search.hFound ? search.hFound : m_hWnd;
+    // The window of the lock that should have the keyboard: the dialog or message box the lock
+    // dialog runs, or the lock dialog itself.
+    HWND hTarget = FindOwnedPopup(m_hWnd);
+    if (!hTarget)
+        hTarget = m_hWnd;
     // Whatever the lock dialog runs, then the lock dialog, then the cover, each below the one
     // before. Placed from the top down, so that no window passes over one that belongs above
     // it, not even for a moment: the cover never hides the lock dialog.

@@ -54,6 +54,36 @@ bool CWin32ProgramStarter::Start(const char* commandLine, int showCommand)
     return ::WinExec(commandLine, static_cast<UINT>(showCommand)) > 31;
 }
 
+namespace {
+
+struct PopupSearch {
+    HWND hOwner;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindPopupOf(HWND hWnd, LPARAM lParam)
+{
+    PopupSearch* search = reinterpret_cast<PopupSearch*>(lParam);
+    if (!::IsWindowVisible(hWnd) || !::IsWindowEnabled(hWnd))
+        return TRUE;
+    for (HWND h = ::GetWindow(hWnd, GW_OWNER); h; h = ::GetWindow(h, GW_OWNER)) {
+        if (h == search->hOwner) {
+            search->hFound = hWnd;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindOwnedPopup(HWND hOwner)
+{
+    PopupSearch search = {hOwner, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindPopupOf, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
 void TakeForeground(HWND hWnd)
 {
     HWND hForeground = ::GetForegroundWindow();

@@ -18,6 +18,10 @@ public:
 // that has it lifts that.
 void TakeForeground(HWND hWnd);
 
+// The visible, enabled window of the calling thread owned, at any depth, by hOwner: the dialog
+// or message box that has hOwner's keyboard while it runs. nullptr when there is none.
+HWND FindOwnedPopup(HWND hOwner);
+
 class CWin32ProgramStarter : public IProgramStarter {
 public:
     bool Start(const char* commandLine, int showCommand) override;
