@@ -5,7 +5,13 @@
 
 namespace {
 LeadByteTest g_isLeadByte = nullptr;
+
+// True when the character at p takes two bytes: a lead byte with its trail byte after it.
+bool IsDoubleByteAt(const char* p)
+{
+    return g_isLeadByte && g_isLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0';
 }
+}  // namespace
 
 void SetLeadByteTest(LeadByteTest test) { g_isLeadByte = test; }
 
@@ -14,7 +20,7 @@ int GetFileNameOffset(const char* path)
     // Forward, so that a trail byte is never taken for a character of its own.
     int offset = -1;
     for (int i = 0; path[i] != '\0'; ++i) {
-        if (g_isLeadByte && g_isLeadByte(static_cast<unsigned char>(path[i])) && path[i + 1] != '\0')
+        if (IsDoubleByteAt(path + i))
             ++i;
         else if (path[i] == '\\')
             offset = i + 1;
@@ -26,7 +32,7 @@ size_t FitCharacters(const char* text, size_t max)
 {
     size_t n = 0;
     while (n < max && text[n] != '\0') {
-        size_t step = g_isLeadByte && g_isLeadByte(static_cast<unsigned char>(text[n])) && text[n + 1] != '\0' ? 2 : 1;
+        size_t step = IsDoubleByteAt(text + n) ? 2 : 1;
         if (n + step > max)
             break;
         n += step;
