@@ -128,11 +128,13 @@ int RuntimeFormatV(char* buf, size_t cap, const char* format, va_list args)
             out.Put('%');
             break;
         default:
-            // Not a conversion of this formatter: copied as it stands.
-            for (const char* q = start; q <= p && *q; ++q)
+            // Not a conversion of this formatter. Its argument's size is unknown, so no later
+            // argument could be found either: the rest of the format is copied as it stands.
+            for (const char* q = start; *q; ++q)
                 out.Put(*q);
-            if (!*p)
-                --p;
+            p = start;
+            while (p[1])
+                ++p;
             break;
         }
     }

@@ -55,6 +55,8 @@ TEST(RuntimeFormat, TruncatesLikeSnprintfAndCountsTheWholeText)
 TEST(RuntimeFormat, UnknownConversionsAreCopied)
 {
     EXPECT_EQ(Format(256, "a%qb%"), "5:a%qb%");
+    // The unknown one's argument cannot be skipped, so nothing after it reads an argument.
+    EXPECT_EQ(Format(256, "%d %q%d [%5s]%%", 3, 7, "x"), "14:3 %q%d [%5s]%%");
 }
 
 TEST(RuntimeDivide, MatchesTheProcessorsDivision)
