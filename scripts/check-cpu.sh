@@ -1,7 +1,8 @@
 #!/bin/bash
-# Checks that the shipped exe runs on the i486: disassembles every executable section and fails on
-# any instruction that the 486 lacks (the Pentium's and the Pentium Pro's additions, MMX, 3DNow!,
-# SSE and later). Prints the address and the instruction of each one found, then the count.
+# Checks that the shipped exe runs on the i386 (a 386DX runs Windows 95): disassembles every
+# executable section and fails on any instruction that the 386 lacks (the 486's, the Pentium's and
+# the Pentium Pro's additions, MMX, 3DNow!, SSE and later). Prints the address and the instruction
+# of each one found, then the count.
 # Usage: scripts/check-cpu.sh korvane.exe      (OBJDUMP names the cross objdump)
 set -uo pipefail
 export LC_ALL=C
@@ -21,7 +22,8 @@ found=$(awk -F'\t' '
     split(text, part, " ")
     m = part[1]
     bad = 0
-    if (m ~ /^(cmov|fcmov)/) bad = 1                                   # Pentium Pro
+    if (m ~ /^(bswap|xadd[bwl]?|cmpxchg[bwl]?|invlpg|invd|wbinvd)$/) bad = 1  # i486
+    else if (m ~ /^(cmov|fcmov)/) bad = 1                              # Pentium Pro
     else if (m ~ /^(fcomi|fcomip|fucomi|fucomip)$/) bad = 1            # Pentium Pro
     else if (m ~ /^(cmpxchg8b|cmpxchg16b|rdtsc|rdtscp|rdpmc|rdmsr|wrmsr|cpuid)$/) bad = 1  # Pentium and later
     else if (m ~ /^(sysenter|sysexit|syscall|sysret)$/) bad = 1
@@ -35,5 +37,5 @@ found=$(awk -F'\t' '
 count=0
 [ -n "$found" ] && count=$(echo "$found" | wc -l)
 [ -n "$found" ] && echo "$found" | sed 's/^/    /'
-echo "check-cpu: $exe: $count instructions beyond the i486"
+echo "check-cpu: $exe: $count instructions beyond the i386"
 [ "$count" = 0 ]
