@@ -348,6 +348,7 @@ void CKorvaneDlg::OnEndSession()
     if (m_bTakeover)
         OnQuickTakeover();
     SaveSettings();
+    m_pPerformancePage->StopStats();
 }
 
 void CKorvaneDlg::SaveSettings()

@@ -33,7 +33,8 @@ public:
     void OnSetUnlockPassword();
     void OnAbout();
     void OnRestore();
-    // Windows is ending: what Exit would do before the program goes (takeover ended, settings saved).
+    // Windows is ending: what Exit would do before the program goes (takeover ended, settings
+    // saved, statistics stopped).
     void OnEndSession();
 
     // The takeover's priority changes.

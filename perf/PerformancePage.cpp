@@ -50,6 +50,7 @@ CPerformancePage::CPerformancePage(CDialog* pParent)
 
 CPerformancePage::~CPerformancePage()
 {
+    StopStats();
     if (m_bTrayAdded)
         ::Shell_NotifyIconA(NIM_DELETE, &m_nidTray);
     m_bTrayAdded = false;
