@@ -129,12 +129,19 @@ void CKorvaneDlg::SelectPage(int nPage)
         return;
     pages[nPage]->SetWindowPos(HWND_TOP, kPageX, kPageY, 0, 0, SWP_NOSIZE);
     pages[nPage]->ShowWindow(SW_SHOW);
-    if (nPage == 0)
+    // The Performance page draws straight on the screen, so what it showed went with its hiding;
+    // hidden, it refreshed without drawing and is behind now: it draws again at once.
+    CatchUpShownPage();
+}
+
+void CKorvaneDlg::CatchUpShownPage()
+{
+    if (m_pApplicationsPage->IsWindowVisible())
         m_pApplicationsPage->OnShown();
-    else if (nPage == 1)
+    else if (m_pProcessPage->IsWindowVisible())
         m_pProcessPage->OnShown();
-    else
-        m_pPerformancePage->RefreshPerformance();
+    else if (m_pPerformancePage->IsWindowVisible())
+        m_pPerformancePage->OnShown();
 }
 
 void CKorvaneDlg::OnShownOnScreen()
@@ -145,12 +152,7 @@ void CKorvaneDlg::OnShownOnScreen()
     ::UpdateWindow(m_hWnd);
     if (m_statusShown.Shown())
         UpdateStatusBar();
-    if (m_pApplicationsPage->IsWindowVisible())
-        m_pApplicationsPage->OnShown();
-    else if (m_pProcessPage->IsWindowVisible())
-        m_pProcessPage->OnShown();
-    else if (m_pPerformancePage->IsWindowVisible())
-        m_pPerformancePage->OnShown();
+    CatchUpShownPage();
 }
 
 bool CKorvaneDlg::OnCmdMsg(UINT nID)
@@ -348,6 +350,7 @@ void CKorvaneDlg::OnEndSession()
     if (m_bTakeover)
         OnQuickTakeover();
     SaveSettings();
+    m_pPerformancePage->StopStats();
 }
 
 void CKorvaneDlg::SaveSettings()

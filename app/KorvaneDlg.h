@@ -33,7 +33,8 @@ public:
     void OnSetUnlockPassword();
     void OnAbout();
     void OnRestore();
-    // Windows is ending: what Exit would do before the program goes (takeover ended, settings saved).
+    // Windows is ending: what Exit would do before the program goes (takeover ended, settings
+    // saved, statistics stopped).
     void OnEndSession();
 
     // The takeover's priority changes.
@@ -68,6 +69,9 @@ private:
     // The window has just come onto the screen (shown or restored): the status bar and the page
     // shown catch up on what their timers skipped meanwhile.
     void OnShownOnScreen();
+    // The page shown (by the tab or with the window) catches up on what its refreshes skipped
+    // while it could not be seen.
+    void CatchUpShownPage();
     // Writes a status field only when its text changes.
     void SetStatusField(int id, const char* text);
 

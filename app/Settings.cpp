@@ -51,7 +51,9 @@ bool IsAutoBootStart(const char* commandLine)
 
 std::string AutoBootCommand(const char* directory)
 {
-    return std::string(directory) + "\\korvane.exe AUTOBOOT";
+    // Quoted: the system hands the text on as the command line, and a folder with a space
+    // ("C:\Program Files") would otherwise end the program's path at that space.
+    return "\"" + std::string(directory) + "\\korvane.exe\" AUTOBOOT";
 }
 
 bool FirstRunInit(IRegistry& registry, const char* directory)

@@ -34,7 +34,7 @@ bool IsAutoBootStart(const char* commandLine);
 // folder is unknown or too long to record: "Directory" and the Run entry are then not written).
 bool FirstRunInit(IRegistry& registry, const char* directory);
 
-// The autostart command for a directory: "<dir>\korvane.exe AUTOBOOT".
+// The autostart command for a directory: "\"<dir>\korvane.exe\" AUTOBOOT".
 std::string AutoBootCommand(const char* directory);
 
 class CKorvaneSettings {

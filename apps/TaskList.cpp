@@ -213,12 +213,13 @@ void CTaskList::OnEndTask(ITaskActions& actions)
         return;
     }
     WindowHandle hWnd = ReadRowNumber(m_rows, row, kColHandle);
+    int processId = ReadRowNumber(m_rows, row, kColProcess);
     if (!actions.ConfirmEndProgram())
         return;
-    // The process of the window as it is now, not the number listed: the handle may have passed
-    // to another window since, and a window gone meanwhile ends nothing.
-    int processId = m_windows.GetProcessId(hWnd);
-    if (processId != 0)
+    // The listed program only, and only while the window is still its own: while the question
+    // was open the window may have gone and its handle passed to another program's window, and
+    // that program is not the one the user chose to end.
+    if (processId != 0 && m_windows.GetProcessId(hWnd) == processId)
         actions.TerminateProcess(processId);
     RefreshWindowList();
 }

@@ -33,6 +33,7 @@ bool MemoryRegistry::CreateKey(RegRoot root, const char* key)
 bool MemoryRegistry::QueryValue(RegRoot root, const char* key, const char* name, void* data, uint32_t* size,
                                 uint32_t* type)
 {
+    queries.push_back(std::string(key) + "|" + (name ? name : ""));
     auto k = m_keys.find(Fold(root, key));
     if (k == m_keys.end())
         return false;

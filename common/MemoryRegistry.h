@@ -3,6 +3,7 @@
 #include "common/Registry.h"
 #include <map>
 #include <string>
+#include <vector>
 
 class MemoryRegistry : public IRegistry {
 public:
@@ -25,6 +26,7 @@ public:
     size_t ValueCount(RegRoot root, const std::string& key) const;
 
     int writes = 0;
+    std::vector<std::string> queries;  // "key|name" of every query, in order
     bool failWrites = false;
 
 private:

@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Whatever the registry holds, a check never crashes and the exact password unlocks.
     MemoryRegistry registry;
     registry.Put(RegRoot::LocalMachine, KORVANE_KEY, "Password", bytes);
-    IsUnlockingEntry(registry, password.c_str());
+    IsUnlockingEntry(ReadUnlockPassword(registry), password.c_str());
 
     std::string rest = cut == std::string::npos ? std::string() : bytes.substr(cut + 1);
-    PasswordChange result = ChangeUnlockPassword(registry, "", password, password);
-    if (result == PasswordChange::Stored && !IsUnlockingEntry(registry, password.c_str()))
+    PasswordChange result = ChangeUnlockPassword(registry, ReadUnlockPassword(registry), "", password, password);
+    if (result == PasswordChange::Stored && !IsUnlockingEntry(ReadUnlockPassword(registry), password.c_str()))
         abort();
-    ChangeUnlockPassword(registry, rest, rest, password);
+    ChangeUnlockPassword(registry, ReadUnlockPassword(registry), rest, rest, password);
     return 0;
 }

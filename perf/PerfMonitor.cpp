@@ -44,7 +44,7 @@ void CPerformanceMonitor::Initialise(IPerformanceView& view)
 {
     memset(m_nCpuHistory, 0, sizeof m_nCpuHistory);
     memset(m_nMemHistory, 0, sizeof m_nMemHistory);
-    StartCpuStat();
+    StartStats();
     m_nCpuUsage = GetCpuUsage();
     view.UpdateTrayIcon(m_nCpuUsage);
     DrawCpuMeter(view, m_nCpuUsage);
@@ -52,11 +52,11 @@ void CPerformanceMonitor::Initialise(IPerformanceView& view)
 
 void CPerformanceMonitor::Refresh(IPerformanceView& view)
 {
-    if (!view.IsShown()) {
+    if (!m_shown.Tick(view.IsShown())) {
         RefreshHidden(view);
         return;
     }
-    m_bBehind = false;
+    m_shown.Ran();
     m_nCpuUsage = GetCpuUsage();
     UpdateTotals(view);  // before any drawing: the memory meter and graph use its figures
     view.UpdateTrayIcon(m_nCpuUsage);
@@ -77,19 +77,34 @@ void CPerformanceMonitor::RefreshHidden(IPerformanceView& view)
     int w = 0, h = 0;
     bool graph = view.GetControlSize(kIdMemGraph, &w, &h);
     PushSample(m_nMemHistory, graph ? MemSampleHeight(h - 2, m_nTotalPhys, m_nAvailPhys) : 0);
-    m_bBehind = true;
 }
 
 void CPerformanceMonitor::OnShown(IPerformanceView& view)
 {
-    if (m_bBehind)
+    if (m_shown.Shown())
         Refresh(view);
 }
 
-void CPerformanceMonitor::StartCpuStat()
+namespace {
+const char* const kStatsRead[] = {kStatCpuUsage, kStatThreads, kStatPagesFree, kStatPagesLocked};
+}
+
+void CPerformanceMonitor::StartStats()
 {
-    if (m_pCounters)
-        m_pCounters->Start(kStatCpuUsage);
+    if (!m_pCounters)
+        return;
+    for (const char* name : kStatsRead)
+        m_pCounters->Start(name);
+    m_bStatsStarted = true;
+}
+
+void CPerformanceMonitor::StopStats()
+{
+    if (!m_pCounters || !m_bStatsStarted)
+        return;
+    for (const char* name : kStatsRead)
+        m_pCounters->Stop(name);
+    m_bStatsStarted = false;
 }
 
 bool CPerformanceMonitor::QueryStatData(const char* name, unsigned char* buffer)

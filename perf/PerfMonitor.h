@@ -2,6 +2,7 @@
 // memory figures, the four total blocks, the meters and the 200-sample histories. The page
 // supplies the platform behind three small interfaces.
 #pragma once
+#include "common/ShownRefresh.h"
 #include "perf/PerfDrawing.h"
 #include "perf/StatCounters.h"
 
@@ -77,8 +78,8 @@ public:
     // other operation.
     void Connect(IStatCounters& counters, ISystemStatus& system);
 
-    // The page's initialisation after its tray icon is in place: histories to 0, the CPU
-    // statistic started and read, the tray icon and the CPU meter drawn with the reading.
+    // The page's initialisation after its tray icon is in place: histories to 0, the statistics
+    // started, the CPU read, the tray icon and the CPU meter drawn with the reading.
     void Initialise(IPerformanceView& view);
     // One full refresh: CPU reading, totals, tray icon, CPU meter, CPU graph, memory meter,
     // memory graph. While the page can't be seen: the CPU reading, the memory figures with the
@@ -88,7 +89,10 @@ public:
     // one left its texts and drawing behind.
     void OnShown(IPerformanceView& view);
 
-    void StartCpuStat();
+    // Starts each of the four statistics that are read; StopStats stops them again, once, when
+    // the program is done with them (its end, or the end of the Windows session).
+    void StartStats();
+    void StopStats();
     // Reads the named counter into the 80-byte buffer; true when it could be read.
     bool QueryStatData(const char* name, unsigned char* buffer);
     // The counter as a signed 32-bit number; 0 when unreadable or negative.
@@ -115,7 +119,8 @@ public:
 private:
     void RefreshHidden(IPerformanceView& view);
 
-    bool m_bBehind = false;
+    CShownRefresh m_shown;
+    bool m_bStatsStarted = false;
     IStatCounters* m_pCounters = nullptr;
     ISystemStatus* m_pSystem = nullptr;
 };

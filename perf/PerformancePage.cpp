@@ -50,6 +50,7 @@ CPerformancePage::CPerformancePage(CDialog* pParent)
 
 CPerformancePage::~CPerformancePage()
 {
+    StopStats();
     if (m_bTrayAdded)
         ::Shell_NotifyIconA(NIM_DELETE, &m_nidTray);
     m_bTrayAdded = false;
@@ -105,8 +106,12 @@ bool CPerformancePage::NotifyTray(DWORD message)
 
 void CPerformancePage::OnShown()
 {
-    if (m_hWnd)
-        CPerformanceMonitor::OnShown(*this);
+    if (!m_hWnd)
+        return;
+    // As for every refresh: the paint that showing the page left pending comes first.
+    if (IsShown())
+        ::UpdateWindow(m_hWnd);
+    CPerformanceMonitor::OnShown(*this);
 }
 
 void CPerformancePage::UpdateTrayIcon(int cpu)

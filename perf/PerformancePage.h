@@ -13,7 +13,7 @@
 class CPerformancePage : public CDialog, public CPerformanceMonitor, private IPerformanceView {
 public:
     explicit CPerformancePage(CDialog* pParent = nullptr);
-    // Removes the tray icon before the dialog itself goes.
+    // Removes the tray icon and stops the statistics before the dialog itself goes.
     ~CPerformancePage() override;
 
     void RefreshPerformance();

@@ -10,6 +10,7 @@ const char kStatPagesLocked[] = "VMM\\cpgLocked";
 namespace {
 const char kStartKey[] = "PerfStats\\StartStat";
 const char kDataKey[] = "PerfStats\\StatData";
+const char kStopKey[] = "PerfStats\\StopStat";
 
 void StoreInt32(unsigned char* buffer, int32_t value)
 {
@@ -25,6 +26,13 @@ void CDynDataCounters::Start(const char* name)
     unsigned char buffer[kStatBufferSize];
     uint32_t size = sizeof buffer;
     m_registry.QueryValue(RegRoot::DynData, kStartKey, name, buffer, &size);
+}
+
+void CDynDataCounters::Stop(const char* name)
+{
+    unsigned char buffer[kStatBufferSize];
+    uint32_t size = sizeof buffer;
+    m_registry.QueryValue(RegRoot::DynData, kStopKey, name, buffer, &size);
 }
 
 bool CDynDataCounters::Query(const char* name, unsigned char* buffer, uint32_t size)

@@ -18,16 +18,19 @@ public:
     virtual ~IStatCounters() = default;
     // Starts the named statistic (its value is queried under the start key; the data is not used).
     virtual void Start(const char* name) = 0;
+    // Stops a started statistic (its value is queried under the stop key; the data is not used).
+    virtual void Stop(const char* name) = 0;
     // Reads the named statistic's current data into buffer (capacity size bytes); true when read.
     virtual bool Query(const char* name, unsigned char* buffer, uint32_t size) = 0;
 };
 
-// The counters of the dynamic registry: "PerfStats\StartStat" and "PerfStats\StatData". Every call
-// opens and closes its key (the registry interface does so).
+// The counters of the dynamic registry: "PerfStats\StartStat", "PerfStats\StatData" and
+// "PerfStats\StopStat". Every call opens and closes its key (the registry interface does so).
 class CDynDataCounters : public IStatCounters {
 public:
     explicit CDynDataCounters(IRegistry& registry) : m_registry(registry) {}
     void Start(const char* name) override;
+    void Stop(const char* name) override;
     bool Query(const char* name, unsigned char* buffer, uint32_t size) override;
 
 private:
@@ -62,6 +65,7 @@ class CFallbackCounters : public IStatCounters {
 public:
     CFallbackCounters(IStatCounters& primary, ISystemTimes& system) : m_primary(primary), m_system(system) {}
     void Start(const char* name) override;
+    void Stop(const char* name) override { m_primary.Stop(name); }
     bool Query(const char* name, unsigned char* buffer, uint32_t size) override;
 
 private:

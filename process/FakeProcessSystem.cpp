@@ -65,18 +65,44 @@ bool FakeProcessSystem::SnapshotThreadOwners(std::vector<uint32_t>& owners)
     return true;
 }
 
-bool FakeProcessSystem::WalkHeap(uint32_t processId, IHeapBlockSink& sink)
+bool FakeProcessSystem::WalkHeap(uint32_t processId, uintptr_t heapId, IHeapBlockSink& sink)
 {
     ++heapWalks;
     Process* p = Find(processId);
-    if (!p || !p->canOpen || !p->heapWalkable || p->heap.empty())
+    if (!p || !p->canOpen || !p->heapWalkable)
         return false;
-    for (const HeapBlock& b : p->heap) {
+    const std::vector<HeapBlock>* blocks = nullptr;
+    if (heapId == 0) {
+        if (!p->heapZeroRefused)
+            blocks = &p->heap;
+    } else {
+        for (const ListedHeap& h : p->heapList) {
+            if (h.id == heapId)
+                blocks = &h.blocks;
+        }
+    }
+    if (!blocks || blocks->empty())
+        return false;
+    for (const HeapBlock& b : *blocks) {
         ++heapBlocksVisited;
         if (!sink.OnBlock(b.size, b.flags))
             break;
     }
     return true;
+}
+
+bool FakeProcessSystem::FindDefaultHeap(uint32_t processId, uintptr_t* heapId)
+{
+    Process* p = Find(processId);
+    if (!p || !p->canOpen || !p->heapWalkable)
+        return false;
+    for (const ListedHeap& h : p->heapList) {
+        if (h.isDefault) {
+            *heapId = h.id;
+            return true;
+        }
+    }
+    return false;
 }
 
 uint32_t FakeProcessSystem::GetPriorityClass(uint32_t processId)

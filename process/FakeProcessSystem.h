@@ -11,14 +11,22 @@ public:
         uint32_t size;
         uint32_t flags;
     };
+    // An entry of a process's heap list with its blocks.
+    struct ListedHeap {
+        uintptr_t id;
+        bool isDefault;
+        std::vector<HeapBlock> blocks;
+    };
     struct Process {
         uint32_t id = 0;
         std::string path;
         int threads = 1;
         uint32_t priorityClass = 32;
         bool canOpen = true;       // false: priority, termination and heap walk fail
-        bool heapWalkable = true;  // false: the heap walk can't start
-        std::vector<HeapBlock> heap;
+        bool heapWalkable = true;  // false: no heap walk can start
+        std::vector<HeapBlock> heap;  // walked by identifier 0
+        bool heapZeroRefused = false;  // identifier 0 names no heap, as on 9x
+        std::vector<ListedHeap> heapList;
     };
 
     Process& Add(uint32_t id, const std::string& path, int threads = 1);
@@ -27,7 +35,8 @@ public:
 
     int SnapshotProcesses(const ProcessItem** rows) override;
     bool SnapshotThreadOwners(std::vector<uint32_t>& owners) override;
-    bool WalkHeap(uint32_t processId, IHeapBlockSink& sink) override;
+    bool WalkHeap(uint32_t processId, uintptr_t heapId, IHeapBlockSink& sink) override;
+    bool FindDefaultHeap(uint32_t processId, uintptr_t* heapId) override;
     uint32_t GetPriorityClass(uint32_t processId) override;
     bool SetPriorityClass(uint32_t processId, uint32_t priorityClass) override;
     bool Terminate(uint32_t processId) override;

@@ -63,7 +63,15 @@ uint32_t PriorityClassOfCommand(unsigned command)
 int HeapSizeK(IProcessSystem& system, uint32_t processId)
 {
     HeapSum sum;
-    if (!system.WalkHeap(processId, sum))
+    // Identifier 0 first. Where the system refuses it (9x names each heap by its entry in the
+    // process's heap list), the heap the list flags as the default one is walked instead.
+    bool walked = system.WalkHeap(processId, 0, sum);
+    if (!walked) {
+        uintptr_t heapId = 0;
+        walked = system.FindDefaultHeap(processId, &heapId) && heapId != 0 &&
+                 system.WalkHeap(processId, heapId, sum);
+    }
+    if (!walked)
         return 0;
     uint64_t k = sum.total / 1024;
     return k > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(k);
@@ -78,10 +86,14 @@ void CProcessList::RefreshProcessList()
 {
     // Every row's key is read once; the steps keep the copy in step with the rows.
     ReadRowIds();
-    AddNewProcessesOverIds();
-    UpdateThreadCountsOverIds();
-    UpdateNextHeapSizeOverIds(true);
-    UpdatePrioritiesOverIds();
+    AddNewProcesses();
+    UpdateThreadCounts();
+    int row = NextHeapRow();
+    if (row >= 0) {
+        size_t at = static_cast<size_t>(row);
+        WriteHeapSize(row, at < m_rowIds.size() ? m_rowIds[at] : static_cast<uint32_t>(GetRowProcessID(row)));
+    }
+    UpdatePriorities();
     m_shown.Ran();
 }
 
@@ -133,12 +145,6 @@ bool CProcessList::SetCellText(int row, int col, const char* text)
 
 void CProcessList::AddNewProcesses()
 {
-    ReadRowIds();
-    AddNewProcessesOverIds();
-}
-
-void CProcessList::AddNewProcessesOverIds()
-{
     const ProcessItem* table = nullptr;
     int count = m_system.SnapshotProcesses(&table);
 
@@ -167,12 +173,6 @@ void CProcessList::AddNewProcessesOverIds()
 
 void CProcessList::UpdateThreadCounts()
 {
-    ReadRowIds();
-    UpdateThreadCountsOverIds();
-}
-
-void CProcessList::UpdateThreadCountsOverIds()
-{
     // One system-wide thread snapshot serves every row. Without one, the rows are left as they
     // are rather than all taken for ended.
     if (!m_system.SnapshotThreadOwners(m_owners))
@@ -199,32 +199,28 @@ void CProcessList::UpdateThreadCountsOverIds()
 
 void CProcessList::UpdateNextHeapSize()
 {
-    UpdateNextHeapSizeOverIds(false);  // the one row visited reads its own key
+    int row = NextHeapRow();
+    if (row >= 0)
+        WriteHeapSize(row, static_cast<uint32_t>(GetRowProcessID(row)));
 }
 
-void CProcessList::UpdateNextHeapSizeOverIds(bool useIds)
+int CProcessList::NextHeapRow()
 {
     int count = m_rows.GetCount();
     ++m_nHeapRow;
     if (m_nHeapRow >= count || m_nHeapRow < 0)
         m_nHeapRow = 0;
-    if (count == 0)
-        return;
-    int row = m_nHeapRow;
-    uint32_t id = useIds && static_cast<size_t>(row) < m_rowIds.size() ? m_rowIds[static_cast<size_t>(row)]
-                                                              : static_cast<uint32_t>(GetRowProcessID(row));
+    return count == 0 ? -1 : m_nHeapRow;
+}
+
+void CProcessList::WriteHeapSize(int row, uint32_t processId)
+{
     char text[20];
-    snprintf(text, sizeof text, "%d K", HeapSizeK(m_system, id));
+    snprintf(text, sizeof text, "%d K", HeapSizeK(m_system, processId));
     SetCellText(row, kColumnHeap, text);
 }
 
 void CProcessList::UpdatePriorities()
-{
-    ReadRowIds();
-    UpdatePrioritiesOverIds();
-}
-
-void CProcessList::UpdatePrioritiesOverIds()
 {
     int n = m_rows.GetCount();
     for (int row = 0; row < n && static_cast<size_t>(row) < m_rowIds.size(); ++row)

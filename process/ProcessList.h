@@ -26,8 +26,9 @@ unsigned PriorityCommand(uint32_t priorityClass);
 // The class a popup priority command sets; 0 for any other command.
 uint32_t PriorityClassOfCommand(unsigned command);
 
-// Sum of the sizes of the non-free blocks among the first kHeapBlockLimit of a walk, in K
-// (truncated); 0 when the walk can't start.
+// Sum of the sizes of the non-free blocks among the first kHeapBlockLimit of a walk of the
+// process's heap 0, or of its default heap where heap 0 is refused, in K (truncated); 0 when
+// neither walk can start.
 int HeapSizeK(IProcessSystem& system, uint32_t processId);
 
 class CProcessList {
@@ -35,16 +36,15 @@ public:
     // heapRow is the page's heap-rotation cursor, shared with the page.
     CProcessList(IListRows& rows, IProcessSystem& system, int& heapRow);
 
-    // The four steps, in their order.
+    // The four steps, in their order, over every row's key read once at the start.
     void RefreshProcessList();
     // The page's timer tick: the refresh runs only while the page can be seen.
     void OnTimerTick(bool shown);
     // The page has come into view: one refresh at once when a tick was skipped meanwhile.
     void OnShown();
-    void AddNewProcesses();
-    void UpdateThreadCounts();
+    // The heap step on its own, as the page's worker runs it: the next row in turn, whose key it
+    // reads itself.
     void UpdateNextHeapSize();
-    void UpdatePriorities();
 
     int GetRowProcessID(int row) const;
     int GetSelectedRow() const { return m_rows.GetSelected(); }
@@ -60,13 +60,15 @@ public:
     unsigned SelectedPriorityCommand();
 
 private:
-    // The steps of one refresh over the row keys read once at its start (m_rowIds, kept in step
-    // with the rows as they are inserted and deleted).
+    // The steps of one refresh, over m_rowIds, which they keep in step with the rows as they
+    // insert and delete them.
     void ReadRowIds();
-    void AddNewProcessesOverIds();
-    void UpdateThreadCountsOverIds();
-    void UpdateNextHeapSizeOverIds(bool useIds);
-    void UpdatePrioritiesOverIds();
+    void AddNewProcesses();
+    void UpdateThreadCounts();
+    void UpdatePriorities();
+    // Advances the heap cursor and returns the row it selects, -1 when the list is empty.
+    int NextHeapRow();
+    void WriteHeapSize(int row, uint32_t processId);
 
     IListRows& m_rows;
     IProcessSystem& m_system;

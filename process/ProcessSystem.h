@@ -21,9 +21,13 @@ public:
     // Takes one thread snapshot of the whole system and replaces owners with each thread's
     // owning process id. False when no snapshot could be taken.
     virtual bool SnapshotThreadOwners(std::vector<uint32_t>& owners) = 0;
-    // Walks heap 0 of a process from its first block, handing each block to sink until it says
-    // stop or the blocks end. False when the walk can't start.
-    virtual bool WalkHeap(uint32_t processId, IHeapBlockSink& sink) = 0;
+    // Walks the process's heap with the given identifier from its first block, handing each
+    // block to sink until it says stop or the blocks end. False when the walk can't start (9x
+    // refuses identifier 0, which names no heap in its heap list).
+    virtual bool WalkHeap(uint32_t processId, uintptr_t heapId, IHeapBlockSink& sink) = 0;
+    // The identifier of the heap that the process's heap list flags as its default one; false
+    // when the list can't be taken or flags none.
+    virtual bool FindDefaultHeap(uint32_t processId, uintptr_t* heapId) = 0;
     // The process's priority class, 0 when it can't be read.
     virtual uint32_t GetPriorityClass(uint32_t processId) = 0;
     virtual bool SetPriorityClass(uint32_t processId, uint32_t priorityClass) = 0;

@@ -9,6 +9,7 @@ typedef HANDLE(WINAPI* CreateSnapshotFn)(DWORD, DWORD);
 typedef BOOL(WINAPI* ThreadWalkFn)(HANDLE, THREADENTRY32*);
 typedef BOOL(WINAPI* HeapFirstFn)(HEAPENTRY32*, DWORD, ULONG_PTR);
 typedef BOOL(WINAPI* HeapNextFn)(HEAPENTRY32*);
+typedef BOOL(WINAPI* HeapListWalkFn)(HANDLE, HEAPLIST32*);
 
 HMODULE Kernel() { return GetModuleHandleA("kernel32.dll"); }
 
@@ -54,7 +55,7 @@ bool CProcessSystemWin32::SnapshotThreadOwners(std::vector<uint32_t>& owners)
     return SnapshotSystemThreadOwners(owners);
 }
 
-bool CProcessSystemWin32::WalkHeap(uint32_t processId, IHeapBlockSink& sink)
+bool CProcessSystemWin32::WalkHeap(uint32_t processId, uintptr_t heapId, IHeapBlockSink& sink)
 {
     if (!m_bHeapWalk)
         return false;
@@ -64,13 +65,39 @@ bool CProcessSystemWin32::WalkHeap(uint32_t processId, IHeapBlockSink& sink)
         return false;
     HEAPENTRY32 he = {};
     he.dwSize = sizeof he;
-    if (!pFirst(&he, processId, 0))
+    if (!pFirst(&he, processId, static_cast<ULONG_PTR>(heapId)))
         return false;
     do {
         if (!sink.OnBlock(static_cast<uint32_t>(he.dwBlockSize), he.dwFlags))
             break;
     } while (pNext(&he));
     return true;
+}
+
+bool CProcessSystemWin32::FindDefaultHeap(uint32_t processId, uintptr_t* heapId)
+{
+    if (!m_bHeapWalk)
+        return false;
+    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(Kernel(), "CreateToolhelp32Snapshot");
+    HeapListWalkFn pFirst = ProcAddress<HeapListWalkFn>(Kernel(), "Heap32ListFirst");
+    HeapListWalkFn pNext = ProcAddress<HeapListWalkFn>(Kernel(), "Heap32ListNext");
+    if (!pCreate || !pFirst || !pNext)
+        return false;
+    HANDLE hSnap = pCreate(TH32CS_SNAPHEAPLIST, processId);
+    if (hSnap == INVALID_HANDLE_VALUE)
+        return false;
+    HEAPLIST32 hl = {};
+    hl.dwSize = sizeof hl;
+    bool found = false;
+    for (BOOL ok = pFirst(hSnap, &hl); ok; ok = pNext(hSnap, &hl)) {
+        if (hl.dwFlags & HF32_DEFAULT) {
+            *heapId = static_cast<uintptr_t>(hl.th32HeapID);
+            found = true;
+            break;
+        }
+    }
+    CloseHandle(hSnap);
+    return found;
 }
 
 uint32_t CProcessSystemWin32::GetPriorityClass(uint32_t processId)

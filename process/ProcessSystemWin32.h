@@ -15,7 +15,8 @@ public:
 
     int SnapshotProcesses(const ProcessItem** rows) override;
     bool SnapshotThreadOwners(std::vector<uint32_t>& owners) override;
-    bool WalkHeap(uint32_t processId, IHeapBlockSink& sink) override;
+    bool WalkHeap(uint32_t processId, uintptr_t heapId, IHeapBlockSink& sink) override;
+    bool FindDefaultHeap(uint32_t processId, uintptr_t* heapId) override;
     uint32_t GetPriorityClass(uint32_t processId) override;
     bool SetPriorityClass(uint32_t processId, uint32_t priorityClass) override;
     bool Terminate(uint32_t processId) override;

@@ -87,17 +87,6 @@ bool IsUnlockingEntry(const std::string& password, const char* entry)
     return password == (entry ? entry : "");
 }
 
-bool IsUnlockingEntry(IRegistry& registry, const char* entry)
-{
-    return IsUnlockingEntry(ReadUnlockPassword(registry), entry);
-}
-
-PasswordChange ChangeUnlockPassword(IRegistry& registry, const std::string& oldPassword,
-                                    const std::string& newPassword, const std::string& confirmPassword)
-{
-    return ChangeUnlockPassword(registry, ReadUnlockPassword(registry), oldPassword, newPassword, confirmPassword);
-}
-
 PasswordChange ChangeUnlockPassword(IRegistry& registry, const std::string& passwordInForce,
                                     const std::string& oldPassword, const std::string& newPassword,
                                     const std::string& confirmPassword)

@@ -21,8 +21,6 @@ std::string ReadUnlockPassword(IRegistry& registry);
 
 // True when `entry` unlocks: no password (empty), or the entry is exactly the password.
 bool IsUnlockingEntry(const std::string& password, const char* entry);
-// The same against the password stored now.
-bool IsUnlockingEntry(IRegistry& registry, const char* entry);
 
 enum class PasswordChange {
     Stored,            // written (or removed, for an empty new password)
@@ -32,13 +30,10 @@ enum class PasswordChange {
     WriteFailed,       // the registry refused the write; the old password stays in force
 };
 
-// The change-password rules: the old password is checked first, then the new one against its
-// confirmation (whole texts, case-sensitive); only then is the new password stored. An empty new
-// password removes the password.
-PasswordChange ChangeUnlockPassword(IRegistry& registry, const std::string& oldPassword,
-                                    const std::string& newPassword, const std::string& confirmPassword);
-// The same with the old password checked against `passwordInForce` instead of the stored one:
-// the lock keeps the password it started with, whatever is written to the registry meanwhile.
+// The change-password rules: the old password is checked first, against `passwordInForce` (the
+// stored one, or the one a lock started with, whatever is written to the registry meanwhile),
+// then the new one against its confirmation (whole texts, case-sensitive); only then is the new
+// password stored. An empty new password removes the password.
 PasswordChange ChangeUnlockPassword(IRegistry& registry, const std::string& passwordInForce,
                                     const std::string& oldPassword, const std::string& newPassword,
                                     const std::string& confirmPassword);

@@ -121,7 +121,7 @@ E2E_TEST(AutostartToggleRewritesTheRunEntry)
     Korvane k;
     HWND w = k.StartReady();
     CHECK_TRUE(w);
-    const std::string command = KorvaneDir() + "\\korvane.exe AUTOBOOT";
+    const std::string command = "\"" + KorvaneDir() + "\\korvane.exe\" AUTOBOOT";
     CHECK_STREQ(RunEntry(), command);
 
     CHECK_TRUE(SendCommand(w, kCmdAutoBoot));
@@ -155,7 +155,7 @@ E2E_TEST(AutostartFollowsTheSavedFlagAndTheRecordedDirectory)
     DWORD type = 0;
     std::string run;
     EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Korvane", &run, &type));
-    EXPECT_STREQ(run, "C:\\elsewhere\\korvane.exe AUTOBOOT");
+    EXPECT_STREQ(run, "\"C:\\elsewhere\\korvane.exe\" AUTOBOOT");
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     CHECK_TRUE(SendCommand(w, kCmdAutoBoot));
     EXPECT_FALSE(MenuChecked(w, kCmdAutoBoot));

@@ -137,7 +137,7 @@ E2E_TEST(FirstStartCreatesSettingsAndAutostartEntry)
     DWORD type = 0;
     std::string run;
     EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Korvane", &run, &type));
-    EXPECT_STREQ(run, KorvaneDir() + "\\korvane.exe AUTOBOOT");
+    EXPECT_STREQ(run, "\"" + KorvaneDir() + "\\korvane.exe\" AUTOBOOT");
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     // The flags appear only when the settings are saved at the end.
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kSettingsKey, "AutoBoot"));
@@ -291,6 +291,41 @@ E2E_TEST(AutobootStartsHiddenAndCtrlTShows)
     CHECK_FALSE(IsVisible(w));
     CHECK_TRUE(PressKeys({VK_CONTROL, 'T'}));
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }, 3000));
+    EXPECT_TRUE(k.Exit());
+}
+
+// Installed in a folder with a space, the program is started at boot from its Run entry as the
+// system does it: the stored text, unchanged, is the command line. It must still start hidden.
+E2E_TEST(AutostartFromAFolderWithASpaceStartsHidden)
+{
+    const std::string dir = "C:\\Program Files\\Korvane";
+    const std::string exe = dir + "\\korvane.exe";
+    struct Installed {
+        std::string dir, exe;
+        ~Installed()
+        {
+            DeleteFileA(exe.c_str());
+            RemoveDirectoryA(dir.c_str());
+        }
+    } installed{dir, exe};
+    CreateDirectoryA(dir.c_str(), nullptr);
+    CHECK_TRUE(CopyFileA(KorvaneExe().c_str(), exe.c_str(), FALSE));
+    ResetKorvaneRegistry();
+    {
+        Korvane first;  // its first start writes the Run entry
+        CHECK_TRUE(first.StartAs(exe, "\"" + exe + "\""));
+        CHECK_TRUE(first.WaitReady());
+        CHECK_TRUE(first.Exit());
+    }
+    const std::string run = RegText(HKEY_LOCAL_MACHINE, kRunKey, "Korvane");
+    if (!EXPECT_EQ(_stricmp(run.c_str(), ("\"" + exe + "\" AUTOBOOT").c_str()), 0))
+        printf("    Run entry: %s\n", run.c_str());
+
+    Korvane k;
+    CHECK_TRUE(k.StartAs(exe, run));
+    HWND w = k.WaitReady();
+    CHECK_TRUE(w);
+    EXPECT_FALSE(WaitUntil([&] { return IsVisible(w); }, 1000));
     EXPECT_TRUE(k.Exit());
 }
 

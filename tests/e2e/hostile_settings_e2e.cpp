@@ -169,7 +169,7 @@ E2E_TEST(DamagedVersionDecidesFirstStartByReadability)
 // autostart on names the running program's own folder.
 E2E_TEST(DamagedDirectoryStillGivesAWorkingAutostartEntry)
 {
-    const std::string expected = KorvaneDir() + "\\korvane.exe AUTOBOOT";
+    const std::string expected = "\"" + KorvaneDir() + "\\korvane.exe\" AUTOBOOT";
     for (const std::string& dir : {std::string(), std::string(2000, 'D')}) {
         printf("    case: Directory of %u bytes\n", static_cast<unsigned>(dir.size()));
         ResetKorvaneRegistry();

@@ -75,17 +75,27 @@ Korvane::~Korvane()
 
 bool Korvane::Start(const std::string& args, const char* cwd)
 {
-    Kill();
     std::string cmd = "\"" + KorvaneExe() + "\"";
     if (!args.empty())
         cmd += " " + args;
-    std::vector<char> line(cmd.begin(), cmd.end());
+    return Launch(nullptr, cmd, cwd);
+}
+
+bool Korvane::StartAs(const std::string& path, const std::string& commandLine)
+{
+    return Launch(path.c_str(), commandLine, nullptr);
+}
+
+bool Korvane::Launch(const char* application, const std::string& commandLine, const char* cwd)
+{
+    Kill();
+    std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     Step step("CreateProcess of korvane.exe");
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd, &si, &m_pi)) {
-        printf("    CreateProcess(%s) failed: %lu\n", cmd.c_str(), GetLastError());
+    if (!CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd, &si, &m_pi)) {
+        printf("    CreateProcess(%s) failed: %lu\n", commandLine.c_str(), GetLastError());
         m_pi = {};
         return false;
     }

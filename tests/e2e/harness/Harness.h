@@ -46,6 +46,9 @@ public:
 
     // Starts korvane.exe with the given arguments; cwd nullptr = the test's own folder.
     bool Start(const std::string& args = "", const char* cwd = nullptr);
+    // Starts the exe at path as the system starts a Run entry: the program named and the command
+    // line handed on exactly as given (Wine then quotes nothing).
+    bool StartAs(const std::string& path, const std::string& commandLine);
     // Start and wait until the main window is ready; returns the window or nullptr.
     HWND StartReady(const std::string& args = "", DWORD timeoutMs = 10000);
     // Waits until start-up has finished: the program runs in the high priority class (its last
@@ -65,6 +68,8 @@ public:
     void Kill();
 
 private:
+    bool Launch(const char* application, const std::string& commandLine, const char* cwd);
+
     PROCESS_INFORMATION m_pi = {};
     HWND m_hwnd = nullptr;
 };

@@ -41,7 +41,7 @@ TEST_F(SettingsTest, FirstStartWritesTheKeyAndTurnsAutostartOn)
     EXPECT_EQ("0", Value(registry, "ShowPage"));
     EXPECT_EQ("0", Value(registry, "RefreshSpeed"));
     EXPECT_EQ("<absent>", Value(registry, "AutoBoot"));
-    EXPECT_EQ("C:\\Program Files\\Korvane\\korvane.exe AUTOBOOT", RunEntry(registry));
+    EXPECT_EQ("\"C:\\Program Files\\Korvane\\korvane.exe\" AUTOBOOT", RunEntry(registry));
 }
 
 TEST_F(SettingsTest, LaterStartsWriteNothingWhateverTheVersionText)
@@ -164,7 +164,7 @@ TEST_F(SettingsTest, ToggleAutoBootFromFirstRunWritesNoAutoBootThenTheCommandAga
 
     settings.ToggleAutoBoot(registry, menu, "C:\\Elsewhere");
     EXPECT_EQ(1, settings.m_bAutoBoot);
-    EXPECT_EQ("C:\\K\\korvane.exe AUTOBOOT", RunEntry(registry));
+    EXPECT_EQ("\"C:\\K\\korvane.exe\" AUTOBOOT", RunEntry(registry));
     EXPECT_TRUE(menu.checks[ID_OPTIONS_AUTOBOOT]);
 
     settings.SaveSettings(registry, 0);
@@ -176,7 +176,7 @@ TEST_F(SettingsTest, ToggleAutoBootWithoutDirectoryNamesTheRunningProgram)
     registry.CreateKey(RegRoot::LocalMachine, KORVANE_KEY);
     settings.m_bAutoBoot = 0;
     settings.ToggleAutoBoot(registry, menu, "D:\\Tools");
-    EXPECT_EQ("D:\\Tools\\korvane.exe AUTOBOOT", RunEntry(registry));
+    EXPECT_EQ("\"D:\\Tools\\korvane.exe\" AUTOBOOT", RunEntry(registry));
 
     MemoryRegistry bare;
     bare.CreateKey(RegRoot::LocalMachine, RUN_KEY);

@@ -233,20 +233,23 @@ TEST_F(EndTaskTest, NotRespondingStatusAsksBeforeEndingTheProcess)
         EXPECT_EQ(actions.terminated, std::vector<int>({50}));
         EXPECT_TRUE(actions.closed.empty());
     }
-    // Ending takes the process of the window as it is now: its handle may have passed to another
-    // program since the row was written, or the window may be gone.
+    // Only the listed program ends: a handle that has passed to another program's window by
+    // the time the question is answered ends nothing.
     windows.Find(2)->processId = 77;
     actions = MemoryTaskActions();
     actions.confirm = true;
     list.OnEndTask(actions);
-    EXPECT_EQ(actions.terminated, std::vector<int>({77}));
+    EXPECT_EQ(actions.questions, 1);
+    EXPECT_TRUE(actions.terminated.empty());
 
-    // The ended process's window leaves with the refresh.
-    windows.Destroy(2);
+    // A window gone by then ends nothing either, and its row leaves with the refresh.
     rows.selected = FindWindowRow(rows, 2);
+    rows.SetText(rows.selected, kColStatus, kStatusNotResponding);
+    windows.Destroy(2);
     actions = MemoryTaskActions();
     actions.confirm = true;
     list.OnEndTask(actions);
+    EXPECT_EQ(actions.questions, 1);
     EXPECT_TRUE(actions.terminated.empty());
     EXPECT_EQ(FindWindowRow(rows, 2), -1);
 }

@@ -19,6 +19,7 @@ public:
         raw[name] = bytes;
     }
     void Start(const char* name) override { log.push_back(std::string("start ") + name); }
+    void Stop(const char* name) override { log.push_back(std::string("stop ") + name); }
     bool Query(const char* name, unsigned char* buffer, uint32_t size) override
     {
         log.push_back(std::string("query ") + name);

@@ -24,9 +24,9 @@ TEST(PageInit, StartsTheStatisticReadsItAndDrawsOnlyTheCpuMeter)
     p.monitor.m_nCpuHistory[5] = 9;  // whatever was there: the initialisation clears it
     p.monitor.m_nMemHistory[7] = 9;
     p.monitor.Initialise(p.view);
-    ASSERT_GE(p.counters.log.size(), 2u);
+    ASSERT_GE(p.counters.log.size(), 5u);
     EXPECT_EQ("start KERNEL\\CPUUsage", p.counters.log[0]);
-    EXPECT_EQ("query KERNEL\\CPUUsage", p.counters.log[1]);
+    EXPECT_EQ("query KERNEL\\CPUUsage", p.counters.log[4]);
     std::vector<std::string> expected = {"tray 37", "draw 1003"};
     EXPECT_EQ(expected, p.view.events);
     EXPECT_EQ(37, p.monitor.m_nCpuUsage);

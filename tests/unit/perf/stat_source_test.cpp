@@ -4,6 +4,7 @@
 #include "common/MemoryRegistry.h"
 #include "perf/StatCounters.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <limits.h>
 
 namespace {
@@ -147,9 +148,42 @@ TEST(DynData, StartsUnderStartStatAndReadsUnderStatData)
     FakeSystem system;
     CPerformanceMonitor monitor;
     monitor.Connect(counters, system);
-    monitor.StartCpuStat();
+    monitor.StartStats();
     EXPECT_EQ(42, monitor.GetCpuUsage());
     EXPECT_EQ(0, monitor.GetStatValue("KERNEL\\Threads"));  // only the dynamic root counts
+}
+
+TEST(DynData, EveryCounterReadIsStartedFirstAndAllAreStoppedOnce)
+{
+    MemoryRegistry registry;
+    CDynDataCounters counters(registry);
+    FakeSystem system;
+    FakeView view;
+    CPerformanceMonitor monitor;
+    monitor.Connect(counters, system);
+    monitor.Initialise(view);
+    monitor.Refresh(view);
+    std::vector<std::string> started, stopped;
+    for (const std::string& q : registry.queries) {
+        std::string name = q.substr(q.find('|') + 1);
+        if (q.rfind("PerfStats\\StartStat|", 0) == 0)
+            started.push_back(name);
+        else if (q.rfind("PerfStats\\StatData|", 0) == 0)
+            EXPECT_NE(std::find(started.begin(), started.end(), name), started.end()) << name << " read unstarted";
+        else
+            ADD_FAILURE() << q;
+    }
+    const std::vector<std::string> four = {"KERNEL\\CPUUsage", "KERNEL\\Threads", "VMM\\cpgFree", "VMM\\cpgLocked"};
+    EXPECT_EQ(four, started);
+
+    registry.queries.clear();
+    monitor.StopStats();
+    monitor.StopStats();  // the Exit path after the end of the session: stopped once
+    for (const std::string& q : registry.queries) {
+        EXPECT_EQ(0u, q.rfind("PerfStats\\StopStat|", 0)) << q;
+        stopped.push_back(q.substr(q.find('|') + 1));
+    }
+    EXPECT_EQ(four, stopped);
 }
 
 // System times in 100 ns units, moved forward by the test.
@@ -198,7 +232,7 @@ TEST(Fallback, RegistryPreferredWheneverReadable)
     FakeSystem system;
     CPerformanceMonitor monitor;
     monitor.Connect(counters, system);
-    monitor.StartCpuStat();
+    monitor.StartStats();
     ASSERT_EQ("start KERNEL\\CPUUsage", dyn.log.at(0));
 
     times.Spend(250, 750);
@@ -225,7 +259,7 @@ TEST(Fallback, ReadingsTooCloseRepeatTheLastFigureAndKeepTheirBase)
     FakeSystem system;
     CPerformanceMonitor monitor;
     monitor.Connect(counters, system);
-    monitor.StartCpuStat();
+    monitor.StartStats();
     EXPECT_EQ(0, monitor.GetCpuUsage());  // straight after the start: no time has passed
     times.Spend(600, 400);
     EXPECT_EQ(60, monitor.GetCpuUsage());
@@ -245,7 +279,7 @@ TEST(Fallback, NothingToReadGivesZero)
     FakeSystem system;
     CPerformanceMonitor monitor;
     monitor.Connect(counters, system);
-    monitor.StartCpuStat();
+    monitor.StartStats();
     EXPECT_EQ(0, monitor.GetCpuUsage());
     EXPECT_EQ(0, monitor.GetStatValue("KERNEL\\Threads"));
 }

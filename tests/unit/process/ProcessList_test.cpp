@@ -217,16 +217,37 @@ TEST(HeapSize, SumsNonFreeBlocksAmongTheFirst202AndTruncatesToK)
     EXPECT_EQ(HeapSizeK(system, 12), 0);
 }
 
+TEST(HeapSize, WhereHeapZeroIsRefusedTheDefaultHeapOfTheListIsWalked)
+{
+    FakeProcessSystem system;
+    // As on 9x: identifier 0 names no heap; the list holds a private heap before the default one.
+    FakeProcessSystem::Process& p = system.Add(4, "A.EXE");
+    p.heapZeroRefused = true;
+    p.heapList.push_back({0x510000, false, {{64 * 1024, 1}}});
+    p.heapList.push_back({0x520000, true, std::vector<FakeProcessSystem::HeapBlock>(300, {1024, 1})});
+    EXPECT_EQ(HeapSizeK(system, 4), 202);
+    EXPECT_EQ(system.heapBlocksVisited, 202);
+
+    // Identifier 0 stays first where it walks.
+    p.heapZeroRefused = false;
+    p.heap = {{3 * 1024, 1}};
+    EXPECT_EQ(HeapSizeK(system, 4), 3);
+
+    // Refused, and no default heap listed: 0.
+    p.heapZeroRefused = true;
+    p.heapList.pop_back();
+    EXPECT_EQ(HeapSizeK(system, 4), 0);
+}
+
 TEST_F(ProcessListTest, HeapStepTurnsThroughTheRowsAndVisitsANewProcessAtOnce)
 {
     system.Add(4, "A.EXE").heap = {{4096, 1}};
     system.Add(8, "B.EXE").heap = {{8192, 1}};
     system.Add(12, "C.EXE").heap = {{3 * 1024 + 1023, 1}};
-    list.AddNewProcesses();
-    // The last insertion set the cursor so that the next step visits index 2.
-    EXPECT_EQ(heapRow, 1);
-    list.UpdateNextHeapSize();
-    EXPECT_EQ(rows.Cell(2, 3), "3 K");
+    list.RefreshProcessList();
+    // The last insertion set the cursor so that the refresh's heap step visited index 2.
+    EXPECT_EQ(heapRow, 2);
+    EXPECT_EQ(Column(3), (Texts{"", "", "3 K"}));
     list.UpdateNextHeapSize();  // wraps to row 0
     EXPECT_EQ(rows.Cell(0, 3), "4 K");
     list.UpdateNextHeapSize();
@@ -242,12 +263,12 @@ TEST_F(ProcessListTest, HeapStepTurnsThroughTheRowsAndVisitsANewProcessAtOnce)
     FakeProcessSystem::Process first;
     first.id = 2;
     first.path = "FIRST.EXE";
+    first.heap = {{5 * 1024, 1}};
     system.processes.insert(system.processes.begin(), first);
-    list.AddNewProcesses();
+    list.RefreshProcessList();
     EXPECT_EQ(rows.Cell(3, 0), "FIRST.EXE");
-    EXPECT_EQ(heapRow, -1);
-    list.UpdateNextHeapSize();
     EXPECT_EQ(heapRow, 0);
+    EXPECT_EQ(rows.Cell(3, 3), "");
 
     // No rows: the cursor resets and nothing is written.
     MemoryListRows empty;

@@ -29,11 +29,13 @@ protected:
     void SetUp() override { registry.CreateKey(RegRoot::LocalMachine, KORVANE_KEY); }
     bool HasStoredPassword() const { return registry.HasValue(RegRoot::LocalMachine, KORVANE_KEY, "Password"); }
     std::string Stored() const { return registry.Get(RegRoot::LocalMachine, KORVANE_KEY, "Password"); }
-    void SetPassword(const std::string& pw)
+    // A change checked against the password stored now, as the set-password command does.
+    PasswordChange Change(const std::string& oldPw, const std::string& newPw, const std::string& confirm)
     {
-        ASSERT_EQ(ChangeUnlockPassword(registry, "", pw, pw), PasswordChange::Stored);
+        return ChangeUnlockPassword(registry, ReadUnlockPassword(registry), oldPw, newPw, confirm);
     }
-    bool Unlocks(const std::string& entry) { return IsUnlockingEntry(registry, entry.c_str()); }
+    void SetPassword(const std::string& pw) { ASSERT_EQ(Change("", pw, pw), PasswordChange::Stored); }
+    bool Unlocks(const std::string& entry) { return IsUnlockingEntry(ReadUnlockPassword(registry), entry.c_str()); }
 
     MemoryRegistry registry;
 };
@@ -134,7 +136,7 @@ TEST_F(UnlockPasswordStore, NoPasswordUnlocksEveryEntry)
     registry.Put(RegRoot::LocalMachine, KORVANE_KEY, "Password", "");
     EXPECT_TRUE(Unlocks(""));
     EXPECT_TRUE(Unlocks("anything"));
-    EXPECT_TRUE(IsUnlockingEntry(registry, nullptr));
+    EXPECT_TRUE(IsUnlockingEntry(ReadUnlockPassword(registry), nullptr));
 }
 
 TEST_F(UnlockPasswordStore, OnlyTheWholePasswordUnlocks)
@@ -159,12 +161,12 @@ TEST_F(UnlockPasswordStore, PasswordsOfEveryLengthCheckThroughTheRegistry)
     for (size_t n : {size_t(1), size_t(10), size_t(11), size_t(kMaxPasswordBytes)}) {
         std::string pw = PasswordOfLength(n);
         pw[0] = BecomesZeroAt(0);
-        ASSERT_EQ(ChangeUnlockPassword(registry, "", pw, pw), PasswordChange::Stored) << "length " << n;
+        ASSERT_EQ(Change("", pw, pw), PasswordChange::Stored) << "length " << n;
         EXPECT_TRUE(Unlocks(pw)) << "length " << n;
         EXPECT_FALSE(Unlocks(pw.substr(0, n - 1))) << "length " << n;
         EXPECT_FALSE(Unlocks(pw + "x")) << "length " << n;
         // Make room for the next length: the current password removes itself.
-        ASSERT_EQ(ChangeUnlockPassword(registry, pw, "", ""), PasswordChange::Stored);
+        ASSERT_EQ(Change(pw, "", ""), PasswordChange::Stored);
     }
 }
 
@@ -172,13 +174,13 @@ TEST_F(UnlockPasswordStore, OldPasswordIsCheckedFirst)
 {
     SetPassword("first");
     int writes = registry.writes;
-    EXPECT_EQ(ChangeUnlockPassword(registry, "wrong", "second", "second"), PasswordChange::WrongOldPassword);
+    EXPECT_EQ(Change("wrong", "second", "second"), PasswordChange::WrongOldPassword);
     // Wrong old password and differing new ones: the old password is what gets reported.
-    EXPECT_EQ(ChangeUnlockPassword(registry, "firs", "a", "b"), PasswordChange::WrongOldPassword);
-    EXPECT_EQ(ChangeUnlockPassword(registry, "first!", "second", "second"), PasswordChange::WrongOldPassword);
+    EXPECT_EQ(Change("firs", "a", "b"), PasswordChange::WrongOldPassword);
+    EXPECT_EQ(Change("first!", "second", "second"), PasswordChange::WrongOldPassword);
     EXPECT_EQ(registry.writes, writes);
     EXPECT_TRUE(Unlocks("first"));
-    EXPECT_EQ(ChangeUnlockPassword(registry, "first", "second", "second"), PasswordChange::Stored);
+    EXPECT_EQ(Change("first", "second", "second"), PasswordChange::Stored);
     EXPECT_TRUE(Unlocks("second"));
     EXPECT_FALSE(Unlocks("first"));
 }
@@ -187,10 +189,10 @@ TEST_F(UnlockPasswordStore, NewAndConfirmationMustMatchWhole)
 {
     SetPassword("old");
     int writes = registry.writes;
-    EXPECT_EQ(ChangeUnlockPassword(registry, "old", "newpass", "newpas"), PasswordChange::Mismatch);
-    EXPECT_EQ(ChangeUnlockPassword(registry, "old", "newpas", "newpass"), PasswordChange::Mismatch);
-    EXPECT_EQ(ChangeUnlockPassword(registry, "old", "NewPass", "newpass"), PasswordChange::Mismatch);
-    EXPECT_EQ(ChangeUnlockPassword(registry, "old", "", "x"), PasswordChange::Mismatch);
+    EXPECT_EQ(Change("old", "newpass", "newpas"), PasswordChange::Mismatch);
+    EXPECT_EQ(Change("old", "newpas", "newpass"), PasswordChange::Mismatch);
+    EXPECT_EQ(Change("old", "NewPass", "newpass"), PasswordChange::Mismatch);
+    EXPECT_EQ(Change("old", "", "x"), PasswordChange::Mismatch);
     EXPECT_EQ(registry.writes, writes);
     EXPECT_TRUE(Unlocks("old"));
 }
@@ -198,13 +200,13 @@ TEST_F(UnlockPasswordStore, NewAndConfirmationMustMatchWhole)
 TEST_F(UnlockPasswordStore, EmptyNewPasswordRemovesThePassword)
 {
     SetPassword("guard");
-    EXPECT_EQ(ChangeUnlockPassword(registry, "guard", "", ""), PasswordChange::Stored);
+    EXPECT_EQ(Change("guard", "", ""), PasswordChange::Stored);
     EXPECT_TRUE(HasStoredPassword());
     EXPECT_EQ(Stored(), "");
     EXPECT_TRUE(Unlocks(""));
     EXPECT_TRUE(Unlocks("whatever"));
     // With no password, any old-password entry is accepted.
-    EXPECT_EQ(ChangeUnlockPassword(registry, "not-the-old-one", "next", "next"), PasswordChange::Stored);
+    EXPECT_EQ(Change("not-the-old-one", "next", "next"), PasswordChange::Stored);
     EXPECT_TRUE(Unlocks("next"));
 }
 
@@ -213,10 +215,10 @@ TEST_F(UnlockPasswordStore, OverlongPasswordIsRefusedNotCut)
     SetPassword("keep");
     std::string longest = PasswordOfLength(kMaxPasswordBytes);
     std::string tooLong = longest + "z";
-    EXPECT_EQ(ChangeUnlockPassword(registry, "keep", tooLong, tooLong), PasswordChange::TooLong);
+    EXPECT_EQ(Change("keep", tooLong, tooLong), PasswordChange::TooLong);
     EXPECT_TRUE(Unlocks("keep"));
     EXPECT_FALSE(Unlocks(longest));
-    EXPECT_EQ(ChangeUnlockPassword(registry, "keep", longest, longest), PasswordChange::Stored);
+    EXPECT_EQ(Change("keep", longest, longest), PasswordChange::Stored);
     EXPECT_TRUE(Unlocks(longest));
 }
 
@@ -224,7 +226,7 @@ TEST_F(UnlockPasswordStore, FailedWriteKeepsTheOldPassword)
 {
     SetPassword("before");
     registry.failWrites = true;
-    EXPECT_EQ(ChangeUnlockPassword(registry, "before", "after", "after"), PasswordChange::WriteFailed);
+    EXPECT_EQ(Change("before", "after", "after"), PasswordChange::WriteFailed);
     registry.failWrites = false;
     EXPECT_TRUE(Unlocks("before"));
     EXPECT_FALSE(Unlocks("after"));
