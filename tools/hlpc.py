@@ -435,7 +435,7 @@ def paragraph(kind, runs, fonts):
     """LinkData1 (after TopicSize/TopicLength) and LinkData2 of one paragraph record."""
     font = {"title": fonts["title"], "heading": fonts["heading"]}.get(kind, fonts["body"])
     bits, spacing = 0, b""
-    above = {"title": 0, "heading": 12, "para": 8, "item": 4, "verbatim": 2}[kind]
+    above = {"title": 0, "heading": 16, "para": 12, "item": 2, "verbatim": 2}[kind]
     if above:
         bits |= 0x0002
         spacing += cshort(above)
