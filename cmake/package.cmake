@@ -1,10 +1,12 @@
-# Makes korvane-<version>.zip: the program, the user guide and the licence, as a Windows 9x user
-# reads them (GBK text with CR LF line ends, 8.3 file names).
-# cmake -DEXE=... -DSRC=... -DOUT_DIR=... -DVERSION=... -P package.cmake
+# Makes korvane-<version>.zip: the program, its help file, the user guide and the licence, as a
+# Windows 9x user reads them (GBK text with CR LF line ends, 8.3 file names). The guide is the
+# plain text that tools/hlpc.py made from docs/guide-zh.txt along with the help file.
+# cmake -DEXE=... -DHLP=... -DGUIDE=... -DSRC=... -DOUT_DIR=... -DVERSION=... -P package.cmake
 set(stage "${OUT_DIR}/package/korvane")
 file(REMOVE_RECURSE "${OUT_DIR}/package")
 file(MAKE_DIRECTORY "${stage}")
 file(COPY_FILE "${EXE}" "${stage}/KORVANE.EXE")
+file(COPY_FILE "${HLP}" "${stage}/KORVANE.HLP")
 
 function(dos_text source dest encoding)
   file(READ "${source}" text)
@@ -23,7 +25,7 @@ function(dos_text source dest encoding)
   file(REMOVE "${OUT_DIR}/package/tmp.txt")
 endfunction()
 
-dos_text("${SRC}/docs/guide-zh.txt" "${stage}/README.TXT" GBK)
+dos_text("${GUIDE}" "${stage}/README.TXT" GBK)
 dos_text("${SRC}/LICENSE" "${stage}/LICENSE.TXT" ASCII)
 
 set(zip "${OUT_DIR}/korvane-${VERSION}.zip")

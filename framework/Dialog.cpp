@@ -131,6 +131,17 @@ INT_PTR CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             return SetMsgResult(result);
         return FALSE;
     }
+    case WM_HELP: {
+        // F1 (the system's help request, passed up from the focused control): as the
+        // framework does for every top-level window, the standard help command goes to the
+        // main window, and from there to the application's help handler.
+        const UINT kStandardHelp = 0xE146;
+        CWinApp* pApp = AfxGetApp();
+        if ((::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD) || !pApp || !pApp->m_pMainWnd || !pApp->m_pMainWnd->m_hWnd)
+            return FALSE;
+        ::SendMessageA(pApp->m_pMainWnd->m_hWnd, WM_COMMAND, kStandardHelp, 0);
+        return SetMsgResult(TRUE);
+    }
     case WM_TIMER:
         OnTimer(wParam);
         return FALSE;

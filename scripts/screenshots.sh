@@ -1,14 +1,20 @@
 #!/bin/bash
-# Regenerates the README's pictures in docs/screenshots/: each tab, the new-task dialog and the
-# lock screen, taken under Wine in a 1024x768 virtual desktop (windows get their captions there).
+# Regenerates the README's pictures in docs/screenshots/: each tab, the new-task dialog, the
+# lock screen and the help file's contents topic, taken under Wine in a 1024x768 virtual desktop (windows get their captions there).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" != "--inside" ]; then
   scripts/setup.sh
-  scripts/build-win.sh >/dev/null
-  scripts/wine-prefix.sh build/win
 fi
-. scripts/wine-env.sh build/win
+# The shipped 32-bit tree, or its 64-bit twin where the host cannot run 32-bit programs.
+. scripts/host-arch.sh >/dev/null
+tree=build/win
+[ "$KORVANE_HOST32" = yes ] || tree=build/win64
+if [ "${1:-}" != "--inside" ]; then
+  scripts/build-win.sh "${tree#build/}" >/dev/null
+  scripts/wine-prefix.sh "$tree"
+fi
+. scripts/wine-env.sh "$tree"
 # Wine maps the Unix root to drive Z:.
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 export KORVANE_EXE="$(winpath "$KORVANE_BUILD_DIR/korvane.exe")"
@@ -31,7 +37,7 @@ else
 fi
 iconv -f GBK -t UTF-8 -c "$shots/log.txt" || true
 mkdir -p docs/screenshots
-for name in applications processes performance newtask lock; do
+for name in applications processes performance newtask lock help; do
   if [ -f "$shots/$name.bmp" ]; then
     /usr/bin/convert "$shots/$name.bmp" "docs/screenshots/$name.png"
     echo "docs/screenshots/$name.png"

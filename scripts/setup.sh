@@ -1,11 +1,12 @@
 #!/bin/bash
 # Installs everything the build and the tests need from Debian 12's packages: the mingw-w64
 # cross compiler, Wine (32-bit), Xvfb and tools, a CJK font, the zh_CN.UTF-8 locale, CMake,
-# GoogleTest/GoogleMock and Google Benchmark. Does nothing when all of it is already there.
+# GoogleTest/GoogleMock, Google Benchmark and Python 3 (the help compiler). Does nothing when all
+# of it is already there.
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev zip unzip
+  cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev zip unzip python3
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-tools mingw-w64-i686-dev
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64 fonts-wine xvfb xauth xdotool x11-apps imagemagick fonts-wqy-microhei locales

@@ -89,11 +89,12 @@ else
   if [ "$built64" = yes ]; then run_suite win64 "64-bit twin; this host cannot run 32-bit programs"; fi
 fi
 
-echo "== package: the zip holds the exe the tests ran"
+echo "== package: the zip holds the exe the tests ran and its help file"
 # The listing is read whole before it is searched: "unzip -l | grep -q" under pipefail fails at
 # random when grep stops reading early and unzip dies of SIGPIPE.
 if cmake --build build/win --target package_zip >/dev/null && zip=$(ls build/win/korvane-*.zip | head -1) &&
    unzip -p "$zip" korvane/KORVANE.EXE > "$logs/packaged.exe" && cmp -s "$logs/packaged.exe" build/win/korvane.exe &&
+   unzip -p "$zip" korvane/KORVANE.HLP > "$logs/packaged.hlp" && cmp -s "$logs/packaged.hlp" build/win/Korvane.hlp &&
    listing=$(unzip -l "$zip") && grep -q korvane/README.TXT <<<"$listing" &&
    grep -q korvane/LICENSE.TXT <<<"$listing"; then
   echo "package: $zip"

@@ -1,4 +1,5 @@
-// Takes the pictures shown in the README: each tab, the new-task dialog and the lock screen.
+// Takes the pictures shown in the README: each tab, the new-task dialog, the lock screen and the
+// help file's contents topic in the help viewer.
 // Run by scripts/screenshots.sh inside a Wine virtual desktop (so windows have captions); writes
 // BMP files into the folder given as its argument.
 #include "Harness.h"
@@ -81,6 +82,19 @@ int main(int argc, char** argv)
         failures += !Shot(GetDesktopWindow(), "lock");
         PostMessageA(hLock, WM_COMMAND, IDOK, 0);  // no password is set: any entry unlocks
         WaitUntil([&] { return IsWindowVisible(hMain) != FALSE; }, 5000);
+    } else {
+        ++failures;
+    }
+
+    // The help file beside the program, in the viewer the shell starts for it.
+    PostCommand(hMain, kCmdHelpContents);
+    HWND hHelp = nullptr;
+    if (WaitUntil([&] { return (hHelp = FindWindowA("MS_WINHELP", nullptr)) != nullptr && IsWindowVisible(hHelp); },
+                  10000, 100)) {
+        SetWindowPos(hHelp, HWND_TOP, 60, 40, 640, 480, 0);
+        Sleep(1500);
+        failures += !Shot(hHelp, "help");
+        PostMessageA(hHelp, WM_CLOSE, 0, 0);
     } else {
         ++failures;
     }
