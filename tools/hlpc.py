@@ -354,8 +354,10 @@ def btree(entries, structure, page_size=2048, directory=False):
             body = b"".join(page[2])
             head = struct.pack("<HhH", page_size - 6 - len(body), len(page[2]), page[1])
         out += (head + body).ljust(page_size, b"\0")
+    # After the structure: the first leaf (page 0), the page splits (every page but the first of
+    # each level came from one), the root, -1, the pages, the levels and the entries.
     header = struct.pack("<HHH16shhhhhhi", 0x293B, 0x0402 if directory else 0x0002, page_size,
-                         structure.encode("ascii"), 0, len(pages) - 1, root, -1, len(pages), levels,
+                         structure.encode("ascii"), 0, len(pages) - levels, root, -1, len(pages), levels,
                          len(entries))
     return header + bytes(out)
 
@@ -490,7 +492,9 @@ def build_hlp(guide):
         records = []
         for kind, runs, line in paras:
             info, data2 = paragraph(kind, runs, fonts)
-            data1 = clong(len(data2)) + cushort(len(data2)) + info
+            # TopicSize: the bytes of LinkData1 after these two fields; TopicLength: the characters,
+            # each string's NUL included, that the paragraph adds to the TOPICOFFSET count.
+            data1 = clong(len(info)) + cushort(len(data2)) + info
             records.append((data1, data2, len(data2), line))
         header_pos, header_offset = tw.add(2, bytes(28), cstr(t.title), 0, t.line)
         tw.headers.append(header_pos)
@@ -502,13 +506,16 @@ def build_hlp(guide):
             total += 21 + len(data1) + len(data2)
         offsets[t.ident] = header_offset
         topic_headers.append([t, header_pos, first_para, total, number])
-    tw.add(0x20, clong(1) + cushort(0) + bytes([0, 0x80]) + struct.pack("<HH", 0, 0) + b"\xFF", b"\0", 0,
-           guide.topics[-1].line)
+    # The list ends with a topic header that holds no topic (no title, nothing after it), as the
+    # help compilers end it: a reader stops at the link whose NextBlock is -1 without using it,
+    # and the last real topic's NextTopic points at it.
+    end_pos, _ = tw.add(2, struct.pack("<iiiiiii", 0, -1, -1, len(guide.topics), -1, -1, -1), b"", 0,
+                        guide.topics[-1].line)
     # Topic headers: size, browse sequence in source order, number, regions, next topic.
     for i, (t, pos, first_para, total, number) in enumerate(topic_headers):
         back = offsets[guide.topics[i - 1].ident] if i > 0 else -1
         forward = offsets[guide.topics[i + 1].ident] if i + 1 < len(guide.topics) else -1
-        nxt = topic_headers[i + 1][1] if i + 1 < len(topic_headers) else -1
+        nxt = topic_headers[i + 1][1] if i + 1 < len(topic_headers) else end_pos
         header = struct.pack("<iiiiiii", total, back, forward, number, -1, first_para, nxt)
         link = next(l for l in tw.links if l[0] == pos)
         link[1][21:21 + 28] = header
@@ -548,13 +555,15 @@ def build_hlp(guide):
         for o in sorted(words[word]):
             kwdata += struct.pack("<i", o)
     kwbtree = btree(kw_entries, "F24")
-    # |KWMAP: the number of the first keyword of each leaf, and the leaf, in leaf order.
-    kwmap, number, leaf = bytearray(), 0, 0
+    # |KWMAP: the number of entries, then for each leaf in leaf order the number of its first
+    # keyword and the leaf's page.
+    kwmap, number, leaf = bytearray(2), 0, 0
     while leaf != 0xFFFF:
         count = struct.unpack_from("<h", kwbtree, 38 + leaf * 2048 + 2)[0]
         kwmap += struct.pack("<iH", number, leaf)
         number += count
         leaf = struct.unpack_from("<H", kwbtree, 38 + leaf * 2048 + 6)[0]
+    struct.pack_into("<H", kwmap, 0, (len(kwmap) - 2) // 6)
 
     files = {"|SYSTEM": system, "|FONT": font, "|TOPIC": topic, "|CONTEXT": context,
              "|TTLBTREE": titles, "|KWBTREE": kwbtree, "|KWDATA": bytes(kwdata), "|KWMAP": bytes(kwmap)}

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Rules of the help compiler that a picture of the viewer would not show: the context-string
-hash, the B+ tree page layout, and the sources it refuses."""
+hash, the B+ tree page layout, the topic links as a reader walks them, and the sources it
+refuses."""
 import os
 import struct
 import sys
@@ -27,10 +28,10 @@ class ContextHash(unittest.TestCase):
 
 def read_tree(data):
     """Header fields and pages of a B+ tree as the format describes them."""
-    magic, flags, page_size, structure, _, _, root, minus1, pages, levels, entries = \
+    magic, flags, page_size, structure, _, splits, root, minus1, pages, levels, entries = \
         struct.unpack_from("<HHH16shhhhhhi", data, 0)
     return dict(magic=magic, flags=flags, page_size=page_size, root=root, minus1=minus1, pages=pages,
-                levels=levels, entries=entries, structure=structure.rstrip(b"\0"),
+                levels=levels, entries=entries, structure=structure.rstrip(b"\0"), splits=splits,
                 page=lambda n: data[38 + n * page_size:38 + (n + 1) * page_size])
 
 
@@ -67,6 +68,7 @@ class BTreePages(unittest.TestCase):
         self.assertEqual((tree["magic"], tree["flags"], tree["page_size"], tree["minus1"], tree["structure"]),
                          (0x293B, 0x0402, 1024, -1, b"z4"))
         self.assertEqual(tree["levels"], 2)
+        self.assertEqual(tree["splits"], tree["pages"] - tree["levels"])
         self.assertEqual(tree["entries"], 150)
         self.assertEqual(len(data), 38 + tree["pages"] * 1024)
         # Leaves: a doubly linked list in key order, each page's free bytes in its first word.
@@ -88,13 +90,79 @@ class BTreePages(unittest.TestCase):
 
     def test_context_entries_in_signed_order(self):
         guide = hlpc.parse("@title T\n@topic apps A\n[[processes]]\n@topic processes P\ntext\n")
-        data = hlpc.build_hlp(guide)
-        start = struct.unpack_from("<i", data, 4)[0]
-        tree = read_tree(data[start + 9:])
-        context = find(tree, b"|CONTEXT")
-        leaf = read_tree(data[context + 9:])["page"](0)
+        leaf = read_tree(internal(hlpc.build_hlp(guide), b"|CONTEXT"))["page"](0)
         hashes = [struct.unpack_from("<i", leaf, 8 + 8 * i)[0] for i in range(2)]
         self.assertEqual(hashes, [hlpc.context_hash("processes"), hlpc.context_hash("apps")])
+
+    def test_keyword_map_counts_and_follows_the_leaves(self):
+        words = ";".join("keyword number %03d" % i for i in range(200))
+        data = hlpc.build_hlp(hlpc.parse("@title T\n@topic a A\n@keywords %s\ntext\n" % words))
+        tree, kwmap = read_tree(internal(data, b"|KWBTREE")), internal(data, b"|KWMAP")
+        expected, number, leaf = [], 0, 0
+        while leaf != 0xFFFF:
+            expected.append((number, leaf))
+            number += struct.unpack_from("<h", tree["page"](leaf), 2)[0]
+            leaf = struct.unpack_from("<H", tree["page"](leaf), 6)[0]
+        self.assertGreater(len(expected), 1)
+        self.assertEqual(struct.unpack_from("<H", kwmap)[0], len(expected))
+        self.assertEqual([struct.unpack_from("<iH", kwmap, 2 + 6 * i) for i in range(len(expected))],
+                         expected)
+
+
+def internal(data, name):
+    """An internal file's bytes, found through the directory."""
+    start = struct.unpack_from("<i", data, 4)[0]
+    offset = find(read_tree(data[start + 9:]), name)
+    return data[offset + 9:offset + 9 + struct.unpack_from("<i", data, offset + 4)[0]]
+
+
+def lz77(data):
+    out = bytearray()
+    pos = 0
+    while pos < len(data):
+        flags, pos = data[pos], pos + 1
+        for bit in range(8):
+            if pos >= len(data):
+                break
+            if flags >> bit & 1:
+                code, pos = data[pos] | data[pos + 1] << 8, pos + 2
+                for _ in range((code >> 12) + 3):
+                    out.append(out[-(code & 0xFFF) - 1])
+            else:
+                out, pos = out + data[pos:pos + 1], pos + 1
+    return bytes(out)
+
+
+class TopicLinks(unittest.TestCase):
+    def test_walked_as_a_reader_walks_them(self):
+        guide = hlpc.parse("@title T\n@topic a A\none [[b]]\n\ntwo\n@topic b B\nthree\n")
+        topic = internal(hlpc.build_hlp(guide), b"|TOPIC")
+        blocks = [lz77(topic[i + 12:i + 4096]) for i in range(0, len(topic), 4096)]
+        headers, pos = [], 12
+        while True:
+            block = blocks[(pos - 12) // 0x4000]
+            at = (pos - 12) % 0x4000
+            size, len2, _, following, len1, kind = struct.unpack_from("<iiiiiB", block, at)
+            data1 = block[at + 21:at + len1]
+            if kind == 2:
+                headers.append((pos, struct.unpack_from("<i", data1, 24)[0]))
+            else:
+                # TopicSize (compressed long) counts the rest of LinkData1, TopicLength (compressed
+                # unsigned short) the characters of LinkData2.
+                wide = data1[0] & 1
+                topic_size = int.from_bytes(data1[:2 + 2 * wide], "little") // 2 \
+                    - (0x40000000 if wide else 0x4000)
+                rest = data1[2 + 2 * wide:]
+                wide = rest[0] & 1
+                length, rest = int.from_bytes(rest[:1 + wide], "little") // 2, rest[1 + wide:]
+                self.assertEqual((topic_size, length), (len(rest), len2), pos)
+            if following == -1:
+                break
+            pos = following
+        # The last link is a topic header with nothing in it; each NextTopic names the next header.
+        self.assertEqual((kind, len2, size), (2, 0, 21 + 28))
+        self.assertEqual(len(headers), 3)
+        self.assertEqual([n for _, n in headers[:-1]], [p for p, _ in headers[1:]])
 
 
 class RefusedSources(unittest.TestCase):
