@@ -117,6 +117,8 @@ def internal(data, name):
 
 
 def lz77(data):
+    """A topic block's data as the viewer decodes it: a flag byte, then per bit a literal or a
+    (length, distance) word."""
     out = bytearray()
     pos = 0
     while pos < len(data):
@@ -129,7 +131,8 @@ def lz77(data):
                 for _ in range((code >> 12) + 3):
                     out.append(out[-(code & 0xFFF) - 1])
             else:
-                out, pos = out + data[pos:pos + 1], pos + 1
+                out.append(data[pos])
+                pos += 1
     return bytes(out)
 
 
