@@ -52,8 +52,7 @@ INT_PTR CCoverWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         // window order (below the lock dialog, or the main window of the takeover).
         ScreenArea area = ScreenNow();
         SetWindowPos(nullptr, area.x, area.y, area.cx, area.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-        Invalidate(FALSE);
-        return TRUE;
+        return TRUE;  // the fill is one colour: only what the new size uncovers needs painting
     }
     case WM_MOUSEACTIVATE:
         // A click on the cover must not raise it over the lock dialog or the main window.

@@ -3,12 +3,16 @@
 # lock screen, taken under Wine in a 1024x768 virtual desktop (windows get their captions there).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The shipped exe, or its 64-bit twin (the same program) where this host cannot run 32-bit ones.
+. scripts/host-arch.sh >/dev/null
+tree=win
+[ "$KORVANE_HOST32" = yes ] || tree=win64
 if [ "${1:-}" != "--inside" ]; then
   scripts/setup.sh
-  scripts/build-win.sh >/dev/null
-  scripts/wine-prefix.sh build/win
+  scripts/build-win.sh "$tree" >/dev/null
+  scripts/wine-prefix.sh "build/$tree"
 fi
-. scripts/wine-env.sh build/win
+. scripts/wine-env.sh "build/$tree"
 # Wine maps the Unix root to drive Z:.
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 export KORVANE_EXE="$(winpath "$KORVANE_BUILD_DIR/korvane.exe")"
