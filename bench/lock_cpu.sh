@@ -11,7 +11,9 @@
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 if [ -z "${1:-}" ]; then
-    if "$ROOT/scripts/host-arch.sh" >/dev/null; then set -- "$ROOT/build/win" "$@"; else set -- "$ROOT/build/win64" "$@"; fi
+    tree=win64
+    "$ROOT/scripts/host-arch.sh" >/dev/null && tree=win
+    set -- "$ROOT/build/$tree" "$@"
 fi
 BUILD=$(cd "$1" && pwd)
 SECONDS_WINDOW=${2:-5}
@@ -93,7 +95,8 @@ measure() {  # $1 = exe; prints "korvane % / wineserver %"
 }
 
 echo "Locked against a program that takes the foreground back each time it loses it:"
-echo "CPU of one core over $SECONDS_WINDOW s, korvane.exe / wineserver, $(wine --version); load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "CPU of one core over $SECONDS_WINDOW s, korvane.exe / wineserver, $(wine --version)"
+echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 if [ -n "$BEFORE" ]; then
     echo "  before ($BEFORE): $(measure "$BEFORE")"
 fi

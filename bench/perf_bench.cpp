@@ -127,7 +127,8 @@ int TimeModuleLists(int rounds)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: perf_bench wait [ms] | command <id> | post <id> | unlock | close | refresh <n> | modules <n>\n");
+        fprintf(stderr, "usage: perf_bench wait [ms] | command <id> | post <id> | unlock | close | refresh <n> |"
+                        " modules <n>\n");
         return 2;
     }
     const char* what = argv[1];

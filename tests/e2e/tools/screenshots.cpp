@@ -70,7 +70,8 @@ bool CoverWhole(HWND hLock)
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     if (wrong != 0)
-        printf("the cover is not whole on the screen: %d pixels beside the lock dialog are not the desktop colour\n", wrong);
+        printf("the cover is not whole on the screen: %d pixels beside the lock dialog are not the desktop colour\n",
+               wrong);
     return wrong == 0;
 }
 
