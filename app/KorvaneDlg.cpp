@@ -347,6 +347,7 @@ void CKorvaneDlg::OnAbout()
 void CKorvaneDlg::OnEndSession()
 {
     // The system ends the process once this message is answered: no quit message, no OnDestroy.
+    ReleaseSystemForSessionEnd();
     if (m_bTakeover)
         OnQuickTakeover();
     SaveSettings();

@@ -36,6 +36,8 @@ public:
     // Windows is ending: what Exit would do before the program goes (takeover ended, settings
     // saved, statistics stopped).
     void OnEndSession();
+    // Windows is ending while locked: the taskbar and the system keys back for the next user.
+    void ReleaseSystemForSessionEnd();
 
     // The takeover's priority changes.
     void DemoteOtherProcesses();

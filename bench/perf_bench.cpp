@@ -1,6 +1,10 @@
 // Measurement helper for bench/perf_cpu.sh, run under Wine next to a running korvane.exe:
 //   perf_bench wait [ms]      waits until the main window answers; exit code 0 when it does
 //   perf_bench command <id>   sends WM_COMMAND <id> to the main window (speed choice, exit)
+//   perf_bench post <id>      posts WM_COMMAND <id> to the main window (the lock, which returns
+//                             only at the unlock); exit code 0 once the lock dialog is up for 32793
+//   perf_bench unlock         presses OK in the lock dialog (with no password set, any entry
+//                             unlocks) and waits until it has gone
 //   perf_bench close          posts the caption's close (the window goes to the notification area)
 //   perf_bench refresh <n>    times <n> refreshes of the Performance page (its timer message,
 //                             sent from here and answered when the refresh is done), less the
@@ -16,6 +20,20 @@
 namespace {
 
 const char kTitle[] = "Windows 任务管理器";
+const char kLockTitle[] = "电脑已锁定";
+
+// Waits until a dialog with the title is shown (or, with shown false, has gone).
+bool WaitWindow(const char* title, bool shown, DWORD limit)
+{
+    DWORD start = GetTickCount();
+    do {
+        HWND hWnd = FindWindowA("#32770", title);
+        if ((hWnd && IsWindowVisible(hWnd)) == shown)
+            return true;
+        Sleep(50);
+    } while (GetTickCount() - start < limit);
+    return false;
+}
 
 HWND MainWindow()
 {
@@ -109,7 +127,8 @@ int TimeModuleLists(int rounds)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: perf_bench wait [ms] | command <id> | close | refresh <n> | modules <n>\n");
+        fprintf(stderr, "usage: perf_bench wait [ms] | command <id> | post <id> | unlock | close | refresh <n> |"
+                        " modules <n>\n");
         return 2;
     }
     const char* what = argv[1];
@@ -139,6 +158,18 @@ int main(int argc, char** argv)
         DWORD_PTR result;
         SendMessageTimeoutA(hMain, WM_COMMAND, static_cast<WPARAM>(atoi(argv[2])), 0, SMTO_NORMAL, 5000, &result);
         return 0;
+    }
+    if (strcmp(what, "post") == 0 && argc > 2) {
+        int id = atoi(argv[2]);
+        PostMessageA(hMain, WM_COMMAND, static_cast<WPARAM>(id), 0);
+        return id != 32793 || WaitWindow(kLockTitle, true, 10000) ? 0 : 1;
+    }
+    if (strcmp(what, "unlock") == 0) {
+        HWND hLock = FindWindowA("#32770", kLockTitle);
+        if (!hLock)
+            return 1;
+        PostMessageA(hLock, WM_COMMAND, IDOK, 0);
+        return WaitWindow(kLockTitle, false, 10000) ? 0 : 1;
     }
     if (strcmp(what, "close") == 0) {
         PostMessageA(hMain, WM_SYSCOMMAND, SC_CLOSE, 0);

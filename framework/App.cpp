@@ -58,15 +58,20 @@ int AfxLoadString(UINT nID, char* buf, int cap)
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType)
 {
-    char text[512];
-    char title[64];
-    AfxLoadString(nIDPrompt, text, sizeof text);
-    AfxLoadString(106, title, sizeof title);  // the program's name
     HWND hOwner = nullptr;
     if (g_pApp && g_pApp->m_pMainWnd)
         hOwner = ::GetLastActivePopup(g_pApp->m_pMainWnd->m_hWnd);
     if (hOwner && !::IsWindowVisible(hOwner))
         hOwner = nullptr;
+    return AfxMessageBox(hOwner, nIDPrompt, nType);
+}
+
+int AfxMessageBox(HWND hOwner, UINT nIDPrompt, UINT nType)
+{
+    char text[512];
+    char title[64];
+    AfxLoadString(nIDPrompt, text, sizeof text);
+    AfxLoadString(106, title, sizeof title);  // the program's name
     return ::MessageBoxA(hOwner, text, title, nType);
 }
 

@@ -26,5 +26,8 @@ CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 // Loads a string-table text into buf (always terminated).
 int AfxLoadString(UINT nID, char* buf, int cap);
-// A message box with a string-table text, titled with the program's name.
+// A message box with a string-table text, titled with the program's name, owned by the main
+// window's last active pop-up.
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK);
+// The same, owned by hOwner (nullptr: no owner).
+int AfxMessageBox(HWND hOwner, UINT nIDPrompt, UINT nType);

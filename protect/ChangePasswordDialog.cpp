@@ -35,11 +35,11 @@ void CChangePasswordDialog::OnOK()
     std::string inForce = m_pPasswordInForce ? *m_pPasswordInForce : ReadUnlockPassword(registry);
     switch (ChangeUnlockPassword(registry, inForce, m_strOldPassword, m_strNewPassword, m_strConfirmPassword)) {
     case PasswordChange::WrongOldPassword:
-        AfxMessageBox(IDS_WRONG_PASSWORD, MB_OK);
+        AfxMessageBox(m_hWnd, IDS_WRONG_PASSWORD, MB_OK);
         return;
     case PasswordChange::Mismatch:
     case PasswordChange::TooLong:  // only text put into the edit from outside can be this long
-        AfxMessageBox(IDS_PASSWORD_MISMATCH, MB_OK);
+        AfxMessageBox(m_hWnd, IDS_PASSWORD_MISMATCH, MB_OK);
         return;
     case PasswordChange::Stored:
         if (m_pPasswordInForce)

@@ -14,11 +14,20 @@ bool CCoverWindow::CreateOverDesktop()
     return Create(kTemplate, ::GetDesktopWindow());
 }
 
-void CCoverWindow::CoverScreen() const
+namespace {
+
+ScreenArea ScreenNow()
 {
     ScreenArea virtualScreen = {::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
                                 ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    ScreenArea area = CoverArea(virtualScreen, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    return CoverArea(virtualScreen, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+}
+
+}  // namespace
+
+void CCoverWindow::CoverScreen() const
+{
+    ScreenArea area = ScreenNow();
     SetWindowPos(HWND_TOPMOST, area.x, area.y, area.cx, area.cy, 0);
 }
 
@@ -37,6 +46,13 @@ INT_PTR CCoverWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         ::DeleteObject(hBrush);
         ::EndPaint(m_hWnd, &ps);
         return TRUE;
+    }
+    case WM_DISPLAYCHANGE: {
+        // Another resolution or monitor layout: the new screen, whole, keeping its place in the
+        // window order (below the lock dialog, or the main window of the takeover).
+        ScreenArea area = ScreenNow();
+        SetWindowPos(nullptr, area.x, area.y, area.cx, area.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        return TRUE;  // the fill is one colour: only what the new size uncovers needs painting
     }
     case WM_MOUSEACTIVATE:
         // A click on the cover must not raise it over the lock dialog or the main window.

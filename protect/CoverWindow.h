@@ -9,7 +9,8 @@ public:
     explicit CCoverWindow(CDialog* pOwner) : CDialog(kTemplate, pOwner) {}
     // Creates the cover as a child of the desktop window, hidden.
     bool CreateOverDesktop();
-    // Places it in the topmost band over every monitor (the primary screen on Windows 95).
+    // Places it in the topmost band over every monitor (the primary screen on Windows 95); it
+    // fits itself to the screen again when the display changes.
     void CoverScreen() const;
 
     enum { kTemplate = 144 };

@@ -10,7 +10,8 @@ namespace {
 
 const UINT_PTR kKeepInFrontTimer = 1;
 const UINT kKeepInFrontPeriod = 250;  // ms
-// Posted to itself when it lost the activation: checked once the change is complete.
+// Posted to itself when it lost the activation: the windows are put back in order once the
+// change is complete.
 const UINT WM_KEEP_IN_FRONT = WM_APP + 0x41;
 
 bool IsOwnThreadWindow(HWND hWnd)
@@ -110,7 +111,7 @@ void CLockDialog::OnOK()
         m_bUnlocked = true;
         return;
     }
-    AfxMessageBox(IDS_WRONG_PASSWORD, MB_OK);
+    AfxMessageBox(m_hWnd, IDS_WRONG_PASSWORD, MB_OK);
 }
 
 void CLockDialog::OnCancel()
@@ -128,7 +129,7 @@ void CLockDialog::OnChangePassword()
 void CLockDialog::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent == kKeepInFrontTimer)
-        KeepInFront();
+        KeepInFront(true);
 }
 
 INT_PTR CLockDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -143,7 +144,7 @@ INT_PTR CLockDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             PostMessage(WM_KEEP_IN_FRONT);
         return FALSE;
     case WM_KEEP_IN_FRONT:
-        KeepInFront();
+        KeepInFront(false);
         return TRUE;
     default:
         // The shell asks the foreground window, which the lock dialog is.
@@ -153,7 +154,7 @@ INT_PTR CLockDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-void CLockDialog::KeepInFront()
+void CLockDialog::KeepInFront(bool takeForeground)
 {
     // Cheap enough for every tick: the foreground, and the few windows above the cover.
     HWND hForeground = ::GetForegroundWindow();
@@ -165,14 +166,20 @@ void CLockDialog::KeepInFront()
             break;
         }
     }
-    if (!foreignForeground && !foreignAbove)
-        return;  // the lock's own windows have it: its message boxes keep the keyboard
-
     // The window of the lock that should have the keyboard: the dialog or message box the lock
     // dialog runs, or the lock dialog itself.
     HWND hTarget = FindOwnedPopup(m_hWnd);
     if (!hTarget)
         hTarget = m_hWnd;
+    if (!foreignForeground) {
+        // One of the program's own windows has the keyboard; the cover or the hidden main
+        // window cannot use it, so it goes where the typing belongs.
+        if (hForeground != hTarget)
+            TakeForeground(hTarget);
+        if (!foreignAbove)
+            return;
+    }
+
     // Whatever the lock dialog runs, then the lock dialog, then the cover, each below the one
     // before. Placed from the top down, so that no window passes over one that belongs above
     // it, not even for a moment: the cover never hides the lock dialog.
@@ -185,7 +192,9 @@ void CLockDialog::KeepInFront()
     PlaceTopmost(chain[0]);
     for (size_t i = 1; i < chain.size(); ++i)
         PlaceBelow(chain[i], chain[i - 1]);
-    if (!foreignForeground)
-        return;
-    TakeForeground(hTarget);
+    // Another program that takes the foreground back at once would make this a contest at full
+    // speed: the keyboard is taken back from the check, at most once a period, and a lost
+    // activation only puts the windows back in order.
+    if (foreignForeground && takeForeground)
+        TakeForeground(hTarget);
 }

@@ -27,8 +27,10 @@ protected:
 
 private:
     // Puts the cover, this dialog and its open message box back over any other program's
-    // window that has risen above the cover, and takes the keyboard back from one that has it.
-    void KeepInFront();
+    // window that has risen above the cover, and gives the keyboard to the window of the lock
+    // that takes typing when another of the program's windows has it. With takeForeground
+    // (the periodic check only) it also takes the keyboard back from another program.
+    void KeepInFront(bool takeForeground);
 
     HWND m_hCover;
     std::string m_strPasswordInForce;

@@ -54,6 +54,14 @@ void CKorvaneDlg::OnLockComputer()
 {
     if (m_bTakeover || m_bLocked)
         return;
+    // No lock without its cover. It is made first, still hidden: where the system cannot make it
+    // (USER's resources run out on 9x), nothing has been changed yet and the program stays
+    // unlocked. No message of the string table tells of this.
+    CCoverWindow* pCover = new CCoverWindow(this);
+    if (!pCover->CreateOverDesktop()) {
+        delete pCover;
+        return;
+    }
     // From here on nothing may show the main window (see WindowProc) until the password is given.
     m_bLocked = true;
     SetScreenSaverRunning(true);
@@ -62,8 +70,6 @@ void CKorvaneDlg::OnLockComputer()
     OpenDialogs open = {m_hWnd, {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), DisableOpenDialog, reinterpret_cast<LPARAM>(&open));
 
-    CCoverWindow* pCover = new CCoverWindow(this);
-    pCover->CreateOverDesktop();
     pCover->CoverScreen();
     pCover->ShowWindow(SW_SHOW);
     pCover->BringWindowToTop();
@@ -79,6 +85,16 @@ void CKorvaneDlg::OnLockComputer()
         if (::IsWindow(hDialog))
             ::EnableWindow(hDialog, TRUE);
     ShowWindow(SW_SHOW);
+    SetScreenSaverRunning(false);
+}
+
+void CKorvaneDlg::ReleaseSystemForSessionEnd()
+{
+    // The process ends without reaching the unlock: the next user of the machine would have no
+    // taskbar and no Ctrl+Alt+Del, Alt+Tab or Ctrl+Esc until a restart.
+    if (!m_bLocked)
+        return;
+    ShowTaskbar(SW_SHOW);
     SetScreenSaverRunning(false);
 }
 

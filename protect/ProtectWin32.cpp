@@ -84,16 +84,37 @@ HWND FindOwnedPopup(HWND hOwner)
     return search.hFound;
 }
 
+namespace {
+
+// A thread that has not handled a null message within this limit is treated as not answering,
+// as the Applications page treats it.
+const UINT kAnswerLimit = 50;  // ms
+
+class CWin32Foreground : public IForegroundSystem {
+public:
+    ForegroundHandle Foreground() override { return Handle(::GetForegroundWindow()); }
+    void SetForeground(ForegroundHandle window) override { ::SetForegroundWindow(Window(window)); }
+    uint32_t ThreadOf(ForegroundHandle window) override { return ::GetWindowThreadProcessId(Window(window), nullptr); }
+    uint32_t OwnThread() override { return ::GetCurrentThreadId(); }
+    bool Answers(ForegroundHandle window) override
+    {
+        DWORD_PTR result = 0;
+        return ::SendMessageTimeoutA(Window(window), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerLimit, &result) != 0;
+    }
+    bool AttachInput(uint32_t thread, bool attach) override
+    {
+        return ::AttachThreadInput(::GetCurrentThreadId(), thread, attach ? TRUE : FALSE) != FALSE;
+    }
+
+private:
+    static ForegroundHandle Handle(HWND hWnd) { return reinterpret_cast<ForegroundHandle>(hWnd); }
+    static HWND Window(ForegroundHandle window) { return reinterpret_cast<HWND>(window); }
+};
+
+}  // namespace
+
 void TakeForeground(HWND hWnd)
 {
-    HWND hForeground = ::GetForegroundWindow();
-    ::SetForegroundWindow(hWnd);
-    if (!hForeground || ::GetForegroundWindow() == hWnd)
-        return;
-    DWORD own = ::GetCurrentThreadId();
-    DWORD other = ::GetWindowThreadProcessId(hForeground, nullptr);
-    if (other != own && ::AttachThreadInput(own, other, TRUE)) {
-        ::SetForegroundWindow(hWnd);
-        ::AttachThreadInput(own, other, FALSE);
-    }
+    CWin32Foreground system;
+    TakeForeground(system, reinterpret_cast<ForegroundHandle>(hWnd));
 }

@@ -1,5 +1,6 @@
 // The Win32 sides of the takeover's process table and of the program starter.
 #pragma once
+#include "protect/Foreground.h"
 #include "protect/QuickShutdown.h"
 #include "protect/Takeover.h"
 #include <windows.h>
@@ -13,9 +14,8 @@ public:
     bool SetClass(uint32_t processId, uint32_t priorityClass) override;
 };
 
-// Makes hWnd the foreground window. Windows 98 and ME refuse the foreground to a program that did
-// not get the last input and only flash its taskbar button: sharing the input state of the window
-// that has it lifts that.
+// Makes hWnd the foreground window where the system allows it (see Foreground.h): never waits on
+// a foreground window that does not answer.
 void TakeForeground(HWND hWnd);
 
 // The visible, enabled window of the calling thread owned, at any depth, by hOwner: the dialog

@@ -102,6 +102,14 @@ E2E_TEST(TakeoverIdlesEveryOtherProcessAndPutsEachClassBack)
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(w, cover); }, 3000));
     // The system keys are off: the platform is told that a screen saver runs.
     EXPECT_TRUE(ScreenSaverRunning(w));
+    // Another resolution: the cover spans the new screen again, still below the main window.
+    CHECK_TRUE(SetWindowPos(cover, nullptr, 40, 30, 200, 100, SWP_NOZORDER | SWP_NOACTIVATE));
+    DWORD_PTR r = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(cover, WM_DISPLAYCHANGE, 24,
+                                    MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                                    SMTO_NORMAL, 3000, &r));
+    EXPECT_TRUE(CoversScreen(cover));
+    EXPECT_TRUE(IsAbove(w, cover));
 
     // Minimising is ignored, and so is the lock (menu command and hot key).
     PostSysCommand(w, SC_MINIMIZE);

@@ -7,8 +7,11 @@
 //   x:HEX    visible, unowned window on a thread of its own whose title is the bytes written in
 //            hexadecimal (titles longer than a command line would carry well, bytes that are not
 //            valid GBK)
+//   f:TITLE  visible topmost window on a thread of its own that takes the foreground back each
+//            time it loses it (a kiosk, a game, another stay-on-top tool)
 // Messages the tests post to a window: WM_APP+1 (wParam ms) makes its thread hang that long;
-// WM_APP+2 hides it; WM_APP+3 shows it. The program ends when all its windows are closed.
+// WM_APP+2 hides it; WM_APP+3 shows it. WM_APP+4, sent to an "f" window, answers how many times
+// it has lost the foreground. The program ends when all its windows are closed.
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
@@ -20,6 +23,10 @@ namespace {
 const UINT WM_TEST_HANG = WM_APP + 1;
 const UINT WM_TEST_HIDE = WM_APP + 2;
 const UINT WM_TEST_SHOW = WM_APP + 3;
+const UINT WM_TEST_LOSSES = WM_APP + 4;
+// Posted to itself by an "f" window that lost the foreground: taken back once the change is over.
+const UINT WM_TEST_TAKE_BACK = WM_APP + 5;
+volatile LONG g_losses = 0;
 const char kClass[] = "KorvaneTestWindow";
 // Windows are stacked to the right of where korvane opens, so screenshots show both.
 volatile LONG g_opened = 0;
@@ -38,6 +45,17 @@ LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_TEST_HANG: Sleep(static_cast<DWORD>(wParam)); return 0;
     case WM_TEST_HIDE: ShowWindow(hWnd, SW_HIDE); return 0;
     case WM_TEST_SHOW: ShowWindow(hWnd, SW_SHOW); return 0;
+    case WM_TEST_LOSSES: return g_losses;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE && GetWindowLongPtrA(hWnd, GWLP_USERDATA) == 'f') {
+            InterlockedIncrement(&g_losses);
+            PostMessageA(hWnd, WM_TEST_TAKE_BACK, 0, 0);
+        }
+        return DefWindowProcA(hWnd, msg, wParam, lParam);
+    case WM_TEST_TAKE_BACK:
+        SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(hWnd);
+        return 0;
     case WM_DESTROY:
         if (!GetWindow(hWnd, GW_OWNER))
             PostQuitMessage(0);
@@ -49,14 +67,17 @@ LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 HWND Open(const WindowPlan& plan, HWND hOwner)
 {
     DWORD style = plan.kind == 'p' ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
-    HWND hWnd = CreateWindowExA(0, kClass, plan.title, style, 460, 40 + 130 * (g_opened++ % 5), 300, 120, hOwner, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    DWORD exStyle = plan.kind == 'f' ? WS_EX_TOPMOST : 0;
+    HWND hWnd = CreateWindowExA(exStyle, kClass, plan.title, style, 460, 40 + 130 * (g_opened++ % 5), 300, 120, hOwner,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!hWnd)
         return nullptr;
     SetWindowLongPtrA(hWnd, GWLP_USERDATA, plan.kind);
     SendMessageA(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_APPLICATION)));
     if (plan.kind != 'h')
-        ShowWindow(hWnd, SW_SHOWNOACTIVATE);
+        ShowWindow(hWnd, plan.kind == 'f' ? SW_SHOW : SW_SHOWNOACTIVATE);
+    if (plan.kind == 'f')
+        SetForegroundWindow(hWnd);
     return hWnd;
 }
 
@@ -106,7 +127,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         }
         if ((plan.kind == 'o' || plan.kind == 'p') && !plans.empty())
             plans.back().owned.push_back(plan);
-        else if (plan.kind == 'w' || plan.kind == 'h' || plan.kind == 'b')
+        else if (plan.kind == 'w' || plan.kind == 'h' || plan.kind == 'b' || plan.kind == 'f')
             plans.push_back(plan);
     }
     if (plans.empty())

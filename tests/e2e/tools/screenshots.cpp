@@ -4,6 +4,7 @@
 // BMP files into the folder given as its argument.
 #include "Harness.h"
 #include "../apps_e2e_util.h"
+#include "../protect_e2e_helpers.h"
 #include <stdio.h>
 #include <string>
 
@@ -33,6 +34,46 @@ HWND FindDialogTitled(DWORD pid, const char* title)
         return found != nullptr;
     }, 5000);
     return found;
+}
+
+// True when every pixel of the screen outside `hLock` shows the desktop colour: the cover whole.
+bool CoverWhole(HWND hLock)
+{
+    RECT lock;
+    GetWindowRect(hLock, &lock);
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down rows
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    int wrong = -1;
+    if (bmp) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+        DWORD want = (GetRValue(desktop) << 16) | (GetGValue(desktop) << 8) | GetBValue(desktop);
+        const DWORD* px = static_cast<const DWORD*>(bits);
+        wrong = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (!(x >= lock.left && x < lock.right && y >= lock.top && y < lock.bottom) &&
+                    (px[y * w + x] & 0xFFFFFF) != want)
+                    ++wrong;
+        DeleteObject(bmp);
+    }
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    if (wrong != 0)
+        printf("the cover is not whole on the screen: %d pixels beside the lock dialog are not the desktop colour\n",
+               wrong);
+    return wrong == 0;
 }
 
 }  // namespace
@@ -79,6 +120,21 @@ int main(int argc, char** argv)
     HWND hLock = FindDialogTitled(k.Pid(), "电脑已锁定");
     if (hLock) {
         Sleep(1000);
+        // Wine's X11 driver changes the X server's stacking of a window only when that window
+        // becomes the top one, each process for its own windows. Hiding the main window hands
+        // the activation to a test window, and its process may raise it on the X server after
+        // the cover went up: the window order (cover over the test windows) and the cover's
+        // painting are right, the X server shows the test window above the cover all the same.
+        // Raising the cover and then the lock dialog once more, in Korvane's process, puts the
+        // X server's stacking in line with the window order: the screen Windows would show.
+        HWND hCover = protect_e2e::FindCover(k.Pid());
+        const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        if (hCover) {
+            SetWindowPos(hCover, HWND_TOPMOST, 0, 0, 0, 0, keep);
+            SetWindowPos(hLock, HWND_TOPMOST, 0, 0, 0, 0, keep);
+            Sleep(500);
+        }
+        failures += !hCover || !CoverWhole(hLock);
         failures += !Shot(GetDesktopWindow(), "lock");
         PostMessageA(hLock, WM_COMMAND, IDOK, 0);  // no password is set: any entry unlocks
         WaitUntil([&] { return IsWindowVisible(hMain) != FALSE; }, 5000);

@@ -1,7 +1,8 @@
-// The quick takeover's priority bookkeeping against a fake process table, and the area its
-// cover (and the lock's) spans.
+// The quick takeover's priority bookkeeping against a fake process table, the area its cover
+// (and the lock's) spans, and how both take the foreground.
 #include "protect/Takeover.h"
 #include "protect/CoverArea.h"
+#include "protect/Foreground.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -79,6 +80,47 @@ protected:
     FakeProcesses sys;
     std::vector<SAVED_PRIORITY> saved;
 };
+
+// The foreground as Windows 98 keeps it: a plain request from a program in the background is
+// refused; one made while sharing the input state of the foreground window's thread is granted,
+// after that thread has handled its deactivation, which a hung thread never does.
+class FakeForeground : public IForegroundSystem {
+public:
+    ForegroundHandle Foreground() override { return foreground; }
+    void SetForeground(ForegroundHandle window) override
+    {
+        log.push_back("set " + std::to_string(window));
+        if (attachedTo != 0 && hung.count(attachedTo))
+            log.push_back("stuck");
+        else if (plainGranted || attachedTo != 0)
+            foreground = window;
+    }
+    uint32_t ThreadOf(ForegroundHandle window) override { return threads[window]; }
+    uint32_t OwnThread() override { return kOwn; }
+    bool Answers(ForegroundHandle window) override { return hung.count(threads[window]) == 0; }
+    bool AttachInput(uint32_t thread, bool attach) override
+    {
+        log.push_back((attach ? "attach " : "detach ") + std::to_string(thread));
+        attachedTo = attach ? thread : 0;
+        return true;
+    }
+
+    static const uint32_t kOwn = 10;
+    ForegroundHandle foreground = 0;
+    bool plainGranted = false;
+    uint32_t attachedTo = 0;
+    std::map<ForegroundHandle, uint32_t> threads = {{1, 20}, {2, kOwn}, {3, kOwn}};
+    std::set<uint32_t> hung;
+    std::vector<std::string> log;
+};
+
+std::string Joined(const std::vector<std::string>& items)
+{
+    std::string out;
+    for (const std::string& item : items)
+        out += (out.empty() ? "" : "|") + item;
+    return out;
+}
 
 }  // namespace
 
@@ -161,4 +203,41 @@ TEST(CoverArea, SpansEveryMonitorAndFallsBackToThePrimaryScreen)
     EXPECT_EQ(primary.y, 0);
     EXPECT_EQ(primary.cx, 800);
     EXPECT_EQ(primary.cy, 600);
+}
+
+// Window 1 belongs to another program's thread 20; windows 2 and 3 are the program's own.
+TEST(TakeForeground, SharesTheInputOnlyOfAThreadThatAnswers)
+{
+    FakeForeground answering;
+    answering.foreground = 1;
+    TakeForeground(answering, 2);
+    EXPECT_EQ(Joined(answering.log), "set 2|attach 20|set 2|detach 20");
+    EXPECT_EQ(answering.foreground, 2u);
+
+    // A hung foreground window keeps the foreground: the plain request stands, nothing waits.
+    FakeForeground hung;
+    hung.foreground = 1;
+    hung.hung.insert(20);
+    TakeForeground(hung, 2);
+    EXPECT_EQ(Joined(hung.log), "set 2");
+    EXPECT_EQ(hung.foreground, 1u);
+}
+
+TEST(TakeForeground, PlainRequestAloneWhenItIsEnoughOrNoOtherThreadHoldsTheForeground)
+{
+    FakeForeground granted;
+    granted.foreground = 1;
+    granted.plainGranted = true;
+    TakeForeground(granted, 2);
+    EXPECT_EQ(Joined(granted.log), "set 2");
+    EXPECT_EQ(granted.foreground, 2u);
+
+    // The program's own window has it, or none does: there is no other thread to share with.
+    FakeForeground own;
+    own.foreground = 3;
+    TakeForeground(own, 2);
+    FakeForeground none;
+    TakeForeground(none, 2);
+    EXPECT_EQ(Joined(own.log), "set 2");
+    EXPECT_EQ(Joined(none.log), "set 2");
 }
