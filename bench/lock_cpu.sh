@@ -31,11 +31,8 @@ fi
 . "$ROOT/scripts/wine-env.sh" "$BUILD"
 "$ROOT/scripts/wine-prefix.sh" "$BUILD"
 
-DISPLAY_NUM=$((90 + $$ % 60))
-while [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ]; do DISPLAY_NUM=$((DISPLAY_NUM + 1)); done
-Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 >/dev/null 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DISPLAY_NUM"
+. "$ROOT/bench/wine-bench.sh"
+start_own_display
 KORVANE_PID=
 TESTWIN_PID=
 cleanup() {
@@ -50,19 +47,6 @@ wineserver -p 60 || true
 
 KEY='HKLM\Software\Marrowfen\Korvane'
 TICKS=$(getconf CLK_TCK)
-
-find_in_prefix() {  # $1 = pgrep pattern
-    for p in $(pgrep -f "$1" || true); do
-        if (tr "\\0" "\\n" < "/proc/$p/environ") 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-            echo "$p"
-            return
-        fi
-    done
-}
-
-cpu_ticks() {  # utime + stime of a process, in clock ticks
-    awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
-}
 
 measure() {  # $1 = exe; prints "korvane % / wineserver %"
     wine reg add "$KEY" /v Version /d 1.0 /f >/dev/null 2>&1

@@ -30,12 +30,8 @@ fi
 . "$ROOT/scripts/wine-env.sh" "$BUILD"
 "$ROOT/scripts/wine-prefix.sh" "$BUILD"
 
-# An X display of our own.
-DISPLAY_NUM=$((90 + $$ % 60))
-while [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ]; do DISPLAY_NUM=$((DISPLAY_NUM + 1)); done
-Xvfb ":$DISPLAY_NUM" -screen 0 1024x768x24 >/dev/null 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DISPLAY_NUM"
+. "$ROOT/bench/wine-bench.sh"
+start_own_display
 KORVANE_PID=
 cleanup() {
     [ -n "$KORVANE_PID" ] && kill "$KORVANE_PID" 2>/dev/null || true
@@ -48,20 +44,6 @@ wineserver -p 60 || true
 
 KEY='HKLM\Software\Marrowfen\Korvane'
 TICKS=$(getconf CLK_TCK)
-
-# The Linux process of a program in this prefix.
-find_in_prefix() {  # $1 = pgrep pattern
-    for p in $(pgrep -f "$1" || true); do
-        if (tr "\\0" "\\n" < "/proc/$p/environ") 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-            echo "$p"
-            return
-        fi
-    done
-}
-
-cpu_ticks() {  # utime + stime of a process, in clock ticks
-    awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
-}
 
 # The machine of a PE file: i386 or x86-64.
 pe_machine() {
