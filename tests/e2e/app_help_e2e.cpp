@@ -5,6 +5,7 @@
 // drawn in Chinese, and a jump shows its target topic. Without the file nothing opens and the
 // program goes on answering.
 #include "Harness.h"
+#include "protect_e2e_helpers.h"
 #include <stdio.h>
 #include <string.h>
 #include <tlhelp32.h>
@@ -337,6 +338,27 @@ E2E_TEST(F1OpensTheSameHelp)
     CHECK_TRUE(PressKeys({VK_F1}));
     CheckViewerShowsTheGuide();
     EXPECT_TRUE(Sync(w, 2000));
+    EndHelpViewers();
+    EXPECT_TRUE(k.Exit());
+}
+
+// Behind the lock the help viewer would be a way round the password (its open-file dialog
+// starts programs), so F1 in the lock dialog opens nothing.
+E2E_TEST(F1InTheLockDialogOpensNothing)
+{
+    ResetKorvaneRegistry();  // no password: any entry unlocks
+    EndHelpViewers();
+    Korvane k;
+    CHECK_TRUE(k.StartReady());
+    PostCommand(k.Window(), kCmdLock);
+    HWND lock = nullptr;
+    CHECK_TRUE(WaitUntil([&] { return (lock = protect_e2e::FindDialogTitled(k.Pid(), protect_e2e::kLockTitle)); },
+                         10000, 50));
+    CHECK_TRUE(WaitUntil([&] { return GetForegroundWindow() == lock; }, 3000, 50));
+    CHECK_TRUE(PressKeys({VK_F1}));
+    EXPECT_FALSE(WaitUntil([] { return !HelpViewers().empty(); }, 2000, 50));
+    protect_e2e::PostClick(lock, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }, 5000, 50));
     EndHelpViewers();
     EXPECT_TRUE(k.Exit());
 }
