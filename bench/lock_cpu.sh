@@ -33,20 +33,6 @@ fi
 
 . "$ROOT/bench/wine-bench.sh"
 start_own_display
-KORVANE_PID=
-TESTWIN_PID=
-cleanup() {
-    [ -n "$KORVANE_PID" ] && kill "$KORVANE_PID" 2>/dev/null || true
-    [ -n "$TESTWIN_PID" ] && kill "$TESTWIN_PID" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
-    kill "$XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT INT TERM
-sleep 1
-wineserver -p 60 || true
-
-KEY='HKLM\Software\Marrowfen\Korvane'
-TICKS=$(getconf CLK_TCK)
 
 measure() {  # $1 = exe; prints "korvane % / wineserver %"
     wine reg add "$KEY" /v Version /d 1.0 /f >/dev/null 2>&1
@@ -57,7 +43,7 @@ measure() {  # $1 = exe; prints "korvane % / wineserver %"
     [ -n "$KORVANE_PID" ] || { echo "$1 did not start" >&2; exit 1; }
     (wine "$TESTWIN" "f:kiosk" >/dev/null 2>&1 &)
     sleep 2
-    TESTWIN_PID=$(find_in_prefix 'korvane_testwin\.exe')
+    OTHER_PID=$(find_in_prefix 'korvane_testwin\.exe')
     wine "$BENCH" post 32793 || { echo "$1 did not lock" >&2; exit 1; }
     sleep 2
     server=$(find_in_prefix '^wineserver|/wineserver')
@@ -71,9 +57,9 @@ measure() {  # $1 = exe; prints "korvane % / wineserver %"
     i=0
     while [ $i -lt 50 ] && kill -0 "$KORVANE_PID" 2>/dev/null; do sleep 0.1; i=$((i + 1)); done
     kill "$KORVANE_PID" 2>/dev/null || true
-    [ -n "$TESTWIN_PID" ] && kill "$TESTWIN_PID" 2>/dev/null || true
+    [ -n "$OTHER_PID" ] && kill "$OTHER_PID" 2>/dev/null || true
     KORVANE_PID=
-    TESTWIN_PID=
+    OTHER_PID=
     awk -v d=$((t1 - t0)) -v w=$((s1 - s0)) -v hz="$TICKS" -v s="$SECONDS_WINDOW" \
         'BEGIN { printf "%.1f %% / %.1f %%", 100 * d / hz / s, 100 * w / hz / s }'
 }

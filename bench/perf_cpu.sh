@@ -32,18 +32,6 @@ fi
 
 . "$ROOT/bench/wine-bench.sh"
 start_own_display
-KORVANE_PID=
-cleanup() {
-    [ -n "$KORVANE_PID" ] && kill "$KORVANE_PID" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
-    kill "$XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT INT TERM
-sleep 1
-wineserver -p 60 || true
-
-KEY='HKLM\Software\Marrowfen\Korvane'
-TICKS=$(getconf CLK_TCK)
 
 # The machine of a PE file: i386 or x86-64.
 pe_machine() {

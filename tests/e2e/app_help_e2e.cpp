@@ -116,15 +116,9 @@ struct Picture {
 Picture Capture(HDC from, int x, int y, int w, int h)
 {
     Picture p;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC mem = CreateCompatibleDC(from);
-    HBITMAP bmp = CreateDIBSection(from, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateTopDownDib(from, w, h, &bits);
     if (bmp) {
         HGDIOBJ old = SelectObject(mem, bmp);
         BitBlt(mem, 0, 0, w, h, from, x, y, SRCCOPY);
@@ -199,14 +193,8 @@ bool ShowsTitle(const Picture& p, const char* text, const wchar_t* wide)
             glyphs = idx[i] != 0xFFFF;
         SIZE sz = {};
         GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &sz);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = sz.cx;
-        bi.bmiHeader.biHeight = -sz.cy;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
-        HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HBITMAP bmp = CreateTopDownDib(dc, sz.cx, sz.cy, &bits);
         if (bmp && sz.cx > 0 && sz.cy > 0) {
             HGDIOBJ oldBmp = SelectObject(dc, bmp);
             PatBlt(dc, 0, 0, sz.cx, sz.cy, WHITENESS);

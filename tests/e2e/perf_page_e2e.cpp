@@ -216,14 +216,8 @@ std::vector<COLORREF> RenderMeterText(const char* text, int w, int h)
     std::vector<COLORREF> out(static_cast<size_t>(w) * h, kMarker);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateTopDownDib(screen, w, h, &bits);
     if (bmp) {
         HGDIOBJ old = SelectObject(dc, bmp);
         RECT all = {0, 0, w, h};
@@ -827,14 +821,8 @@ E2E_TEST(EveryGaugeIconIsBuiltIntoTheProgram)
     CHECK_TRUE(exe);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = 16;
-    bi.bmiHeader.biHeight = -16;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateTopDownDib(screen, 16, 16, &bits);
     CHECK_TRUE(bmp && bits);
     HGDIOBJ old = SelectObject(dc, bmp);
     const unsigned* px = static_cast<const unsigned*>(bits);

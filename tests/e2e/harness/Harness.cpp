@@ -1136,6 +1136,18 @@ std::vector<int> FindUnixPids(const char* name)
     return found;
 }
 
+HBITMAP CreateTopDownDib(HDC dc, int w, int h, void** bits)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    *bits = nullptr;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 bool SaveWindowBitmap(HWND hwnd, const char* path)
 {
     RECT r;

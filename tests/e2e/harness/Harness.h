@@ -216,5 +216,8 @@ std::vector<int> FindUnixPids(const char* name);
 // --- pictures ------------------------------------------------------------------------------
 // Writes a 24-bit BMP of the window as it is on the screen.
 bool SaveWindowBitmap(HWND hwnd, const char* path);
+// A 32-bit top-down DIB section of w x h pixels (rows from the top, 0x00RRGGBB each) for dc;
+// *bits points at its pixels. nullptr when it can't be made.
+HBITMAP CreateTopDownDib(HDC dc, int w, int h, void** bits);
 
 }  // namespace e2e
