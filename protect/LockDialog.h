@@ -1,6 +1,7 @@
 // The "computer locked" dialog (145): it ends only when the unlock password is entered.
 #pragma once
 #include "framework/Dialog.h"
+#include "protect/LockRules.h"
 #include <string>
 
 class CLockDialog : public CDialog {
@@ -29,10 +30,13 @@ private:
     // Puts the cover, this dialog and its open message box back over any other program's
     // window that has risen above the cover, and gives the keyboard to the window of the lock
     // that takes typing when another of the program's windows has it. With takeForeground
-    // (the periodic check only) it also takes the keyboard back from another program.
+    // (the periodic check, and a window's first taking of the foreground) it also takes the
+    // keyboard back from another program. Each call sets the screen-saver flag again if
+    // something cleared it.
     void KeepInFront(bool takeForeground);
 
     HWND m_hCover;
+    CForegroundReturns m_foregroundReturns;
     std::string m_strPasswordInForce;
     bool m_bUnlocked = false;
 };

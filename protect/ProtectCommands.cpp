@@ -12,23 +12,6 @@
 
 namespace {
 
-const char kTaskbarClass[] = "Shell_TrayWnd";
-
-// On Windows 95/98/ME a running screen saver makes the system ignore Ctrl+Alt+Del, Alt+Tab and
-// Ctrl+Esc. The previous state is not needed; the buffer only keeps systems that write it safe.
-void SetScreenSaverRunning(bool running)
-{
-    BOOL previous = FALSE;
-    ::SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? 1 : 0, &previous, 0);
-}
-
-void ShowTaskbar(int nCmdShow)
-{
-    HWND hTaskbar = ::FindWindowA(kTaskbarClass, nullptr);
-    if (hTaskbar)
-        ::ShowWindow(hTaskbar, nCmdShow);
-}
-
 struct OpenDialogs {
     HWND hMain;
     std::vector<HWND> windows;
@@ -70,6 +53,7 @@ void CKorvaneDlg::OnLockComputer()
     OpenDialogs open = {m_hWnd, {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), DisableOpenDialog, reinterpret_cast<LPARAM>(&open));
 
+    pCover->m_bLockCover = true;
     pCover->CoverScreen();
     pCover->ShowWindow(SW_SHOW);
     pCover->BringWindowToTop();
@@ -149,6 +133,8 @@ void CKorvaneDlg::RestoreOtherProcesses()
 
 void CKorvaneDlg::OnQuickShutdown()
 {
+    // Windows ends with no end-of-session message: the settings are kept first, as Exit does.
+    SaveSettings();
     CWin32ProgramStarter starter;
     StartQuickShutdown(starter);
 }
