@@ -89,12 +89,11 @@ BOOL CKorvaneApp::InitInstance()
     if (!pDlg->Create(IDD_KORVANE_DIALOG, static_cast<HWND>(nullptr))) {
         // USER's or GDI's heaps of 9x exhausted: without its window the program could do
         // nothing, and the mutex it held would keep every later start from working.
+        // Closing the only handle removes the mutex at once; the process then ends.
         m_pMainWnd = nullptr;
         delete pDlg;
-        if (hMutex) {
-            ReleaseMutex(hMutex);
+        if (hMutex)
             CloseHandle(hMutex);
-        }
         return FALSE;
     }
     pDlg->ApplySettingsToMenu();
