@@ -241,7 +241,7 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     default:
         if (msg == TaskbarCreatedMessage()) {
             // The shell restarted during the lock and brought a new taskbar: it goes at once.
-            if (m_bLocked)
+            if (m_bLocked && !m_bSystemReleased)
                 ShowTaskbar(SW_HIDE);
             if (m_pPerformancePage)
                 m_pPerformancePage->AddTrayIcon();

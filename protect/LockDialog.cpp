@@ -171,7 +171,8 @@ INT_PTR CLockDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 void CLockDialog::KeepInFront(bool takeForeground)
 {
     // A screen saver clears the flag as it ends, and the system keys are on again.
-    RenewScreenSaverRunning();
+    if (!*m_pbSystemReleased)
+        RenewScreenSaverRunning();
     // Cheap enough for every tick: the foreground, and the few windows above the cover.
     HWND hForeground = ::GetForegroundWindow();
     bool foreignForeground = !hForeground || !IsOwnThreadWindow(hForeground);

@@ -6,8 +6,13 @@
 
 class CLockDialog : public CDialog {
 public:
-    // pParent: the main window, which the lock holds disabled; hCover: the cover it keeps in front.
-    CLockDialog(CDialog* pParent, HWND hCover) : CDialog(145, pParent), m_hCover(hCover) {}
+    // pParent: the main window, which the lock holds disabled; hCover: the cover it keeps in front;
+    // pbSystemReleased: true once Windows is ending and the system keys are given back, which
+    // the lock then no longer takes again.
+    CLockDialog(CDialog* pParent, HWND hCover, const bool* pbSystemReleased)
+        : CDialog(145, pParent), m_hCover(hCover), m_pbSystemReleased(pbSystemReleased)
+    {
+    }
 
     // Shows the dialog and runs its own message loop until the password in force, read here
     // once, is entered. A quit message that arrives meanwhile does not end the lock: it is kept
@@ -36,6 +41,7 @@ private:
     void KeepInFront(bool takeForeground);
 
     HWND m_hCover;
+    const bool* m_pbSystemReleased;
     CForegroundReturns m_foregroundReturns;
     std::string m_strPasswordInForce;
     bool m_bUnlocked = false;

@@ -47,6 +47,7 @@ void CKorvaneDlg::OnLockComputer()
     }
     // From here on nothing may show the main window (see WindowProc) until the password is given.
     m_bLocked = true;
+    m_bSystemReleased = false;
     SetScreenSaverRunning(true);
     ShowTaskbar(SW_HIDE);
     ShowWindow(SW_HIDE);
@@ -58,7 +59,7 @@ void CKorvaneDlg::OnLockComputer()
     pCover->ShowWindow(SW_SHOW);
     pCover->BringWindowToTop();
 
-    CLockDialog dlg(this, pCover->m_hWnd);
+    CLockDialog dlg(this, pCover->m_hWnd, &m_bSystemReleased);
     dlg.RunLock();
 
     m_bLocked = false;
@@ -78,6 +79,7 @@ void CKorvaneDlg::ReleaseSystemForSessionEnd()
     // taskbar and no Ctrl+Alt+Del, Alt+Tab or Ctrl+Esc until a restart.
     if (!m_bLocked)
         return;
+    m_bSystemReleased = true;  // the lock's checks take neither back
     ShowTaskbar(SW_SHOW);
     SetScreenSaverRunning(false);
 }
