@@ -722,6 +722,12 @@ E2E_TEST(EmptyNewPasswordRemovesIt)
     HWND lock = Lock(k);
     CHECK_TRUE(lock);
     EXPECT_FALSE(IsVisible(w));
+    // A second start restores the minimised window; the lock keeps it hidden all the same.
+    Korvane second;
+    EXPECT_TRUE(second.Start());
+    EXPECT_TRUE(second.WaitEnd(10000));
+    Sleep(300);
+    EXPECT_TRUE(StillLocked(k, lock));
     EnterPassword(lock, "");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
