@@ -63,10 +63,15 @@ BOOL CKorvaneApp::InitInstance()
         return FALSE;
     }
 
-    CreateMutexA(nullptr, TRUE, kMutexName);  // kept open until the process ends
+    HANDLE hMutex = CreateMutexA(nullptr, TRUE, kMutexName);  // kept open until the process ends
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         HWND hRunning = FindWindowA("#32770", kMainTitle);
         if (hRunning) {
+            // As Switch To does: closing and hide-on-minimise leave the window minimised as well
+            // as hidden, and a plain show would only bring back its taskbar button. While the
+            // running one is locked its window refuses to be shown.
+            if (IsIconic(hRunning))
+                ShowWindow(hRunning, SW_RESTORE);
             ShowWindow(hRunning, SW_SHOW);
             SetForegroundWindow(hRunning);
         }
@@ -81,7 +86,16 @@ BOOL CKorvaneApp::InitInstance()
     CKorvaneDlg* pDlg = new CKorvaneDlg;
     m_pMainWnd = pDlg;
     LoadSettings(DefaultRegistry());
-    pDlg->Create(IDD_KORVANE_DIALOG, static_cast<HWND>(nullptr));
+    if (!pDlg->Create(IDD_KORVANE_DIALOG, static_cast<HWND>(nullptr))) {
+        // USER's or GDI's heaps of 9x exhausted: without its window the program could do
+        // nothing, and the mutex it held would keep every later start from working.
+        // Closing the only handle removes the mutex at once; the process then ends.
+        m_pMainWnd = nullptr;
+        delete pDlg;
+        if (hMutex)
+            CloseHandle(hMutex);
+        return FALSE;
+    }
     pDlg->ApplySettingsToMenu();
     if (!autoBoot)
         pDlg->ShowWindow(SW_SHOW);

@@ -7,6 +7,7 @@
 #include "process/ProcessPage.h"
 #include "protect/CoverWindow.h"
 #include "protect/LockDialog.h"
+#include "protect/LockRules.h"
 #include "protect/ProtectWin32.h"
 #include "res/resource.h"
 
@@ -239,6 +240,9 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     default:
         if (msg == TaskbarCreatedMessage()) {
+            // The shell restarted during the lock and brought a new taskbar: it goes at once.
+            if (m_bLocked && !m_bSystemReleased)
+                ShowTaskbar(SW_HIDE);
             if (m_pPerformancePage)
                 m_pPerformancePage->AddTrayIcon();
             return TRUE;
@@ -251,6 +255,9 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 bool CKorvaneDlg::OnSysCommand(UINT nID, LPARAM lParam)
 {
+    // No screen saver and no task switch behind the lock's back.
+    if (LockAnswersSysCommand(m_bLocked, nID))
+        return true;
     switch (nID) {
     case SC_SIZE:
     case SC_MAXIMIZE:

@@ -46,6 +46,8 @@ public:
     bool m_bTakeover = false;
     // True while the computer lock is up: nothing may show the main window then.
     bool m_bLocked = false;
+    // True once Windows is ending during the lock: the taskbar and the system keys are back.
+    bool m_bSystemReleased = false;
     CApplicationsPage* m_pApplicationsPage;
     CProcessPage* m_pProcessPage;
     CPerformancePage* m_pPerformancePage;

@@ -69,7 +69,7 @@ void CNewTaskDlg::OnOK()
     m_cbCommand.GetWindowText(command, sizeof command);
     // The whole text is one file name: spaces and all, no separate parameters.
     HINSTANCE hResult = ::ShellExecuteA(nullptr, "Open", command, nullptr, nullptr, SW_SHOW);
-    if (reinterpret_cast<INT_PTR>(hResult) < 32) {
+    if (!ShellOpenSucceeded(reinterpret_cast<intptr_t>(hResult))) {
         // Owned by this dialog, so that it is modal to it (and never listed as an application).
         char text[512], title[64];
         AfxLoadString(IDS_FILE_NOT_FOUND, text, sizeof text);

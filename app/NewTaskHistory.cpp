@@ -49,3 +49,8 @@ bool RecordNewTask(CSysRegInfo& store, const char* command, const char* mostRece
     store.SetRegValue("NewTask0", command);
     return true;
 }
+
+bool ShellOpenSucceeded(intptr_t result)
+{
+    return result > 32;
+}

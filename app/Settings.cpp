@@ -122,7 +122,9 @@ void CKorvaneSettings::ToggleAutoBoot(IRegistry& registry, IMenuChecks& menu, co
             reg.SetRegValue("Korvane", AutoBootCommand(programDir).c_str());
         menu.CheckItem(ID_OPTIONS_AUTOBOOT, true);
     } else {
-        reg.SetRegValue("Korvane", "NOAUTOBOOT");
+        // Not a value that names no program: the shell starts every Run value as Windows
+        // starts, and one it cannot find is an error box at each start.
+        reg.DeleteKey("Korvane");
         menu.CheckItem(ID_OPTIONS_AUTOBOOT, false);
     }
 }

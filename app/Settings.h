@@ -42,8 +42,9 @@ public:
     void LoadSettings(IRegistry& registry);
     void ApplySettingsToMenu(IMenuChecks& menu) const;
     void SaveSettings(IRegistry& registry, int nSelectedTab) const;
-    // Flips m_bAutoBoot, rewrites the Run entry and the check mark of the autostart item. When no
-    // "Directory" is recorded, ownDirectory (the running program's folder) names the program.
+    // Flips m_bAutoBoot, writes (on) or deletes (off) the Run entry and sets the check mark of the
+    // autostart item. When no "Directory" is recorded, ownDirectory (the running program's
+    // folder) names the program.
     void ToggleAutoBoot(IRegistry& registry, IMenuChecks& menu, const char* ownDirectory);
     // A speed chosen from the menu (command id 32778..32782).
     void ChooseSpeed(unsigned commandId);

@@ -72,7 +72,8 @@ bool LaunchStudioDebugger(IRegistry& registry, IShellOpen& shell, int processId)
     char parameters[kDebuggerPathBytes];
     if (!BuildStudioDebuggerCommand(registry, processId, path, parameters))
         return false;
-    return shell.Open(path, parameters, nullptr) >= 32;
+    // Above 32 is success; 32 itself (SE_ERR_DLLNOTFOUND) is a debugger that cannot start.
+    return shell.Open(path, parameters, nullptr) > 32;
 }
 
 QuenbrixLaunch LaunchQuenbrix(IRegistry& registry, IShellOpen& shell, int processId)

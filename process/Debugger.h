@@ -9,7 +9,7 @@ class IShellOpen {
 public:
     virtual ~IShellOpen() = default;
     // The shell's "Open" on file with parameters and working directory (either may be null),
-    // shown normally. Returns the shell's result: 32 or more for success.
+    // shown normally. Returns the shell's result: above 32 for success.
     virtual intptr_t Open(const char* file, const char* parameters, const char* directory) = 0;
 };
 

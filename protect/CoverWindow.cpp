@@ -1,5 +1,6 @@
 #include "protect/CoverWindow.h"
 #include "protect/CoverArea.h"
+#include "protect/LockRules.h"
 
 // The virtual-screen metrics of Windows 98 and later; older headers for 95 lack them.
 #ifndef SM_XVIRTUALSCREEN
@@ -54,6 +55,10 @@ INT_PTR CCoverWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         SetWindowPos(nullptr, area.x, area.y, area.cx, area.cy, SWP_NOZORDER | SWP_NOACTIVATE);
         return TRUE;  // the fill is one colour: only what the new size uncovers needs painting
     }
+    case WM_SYSCOMMAND:
+        if (LockAnswersSysCommand(m_bLockCover, wParam))
+            return SetMsgResult(0);
+        return CDialog::WindowProc(msg, wParam, lParam);
     case WM_MOUSEACTIVATE:
         // A click on the cover must not raise it over the lock dialog or the main window.
         return SetMsgResult(MA_NOACTIVATE);

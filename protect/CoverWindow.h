@@ -15,6 +15,10 @@ public:
 
     enum { kTemplate = 144 };
 
+    // The lock's cover: it answers the screen saver's and the task switches' system commands
+    // itself (it is the screen saver while locked).
+    bool m_bLockCover = false;
+
 protected:
     INT_PTR WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Enter, Esc and their commands would otherwise hide the cover.

@@ -51,7 +51,9 @@ void CLockDialog::RunLock()
     if (hOwner)
         ::EnableWindow(hOwner, FALSE);
     ShowWindow(SW_SHOW);
-    SetForegroundWindow();
+    // Windows 98 and ME refuse a plain request to a program that did not get the last input
+    // (the hot key's press went to another program's window).
+    TakeForeground(m_hWnd);
     SetTimer(kKeepInFrontTimer, kKeepInFrontPeriod);
 
     // The dialog box's own loop would end the dialog on a quit message; this one keeps it.
@@ -143,9 +145,21 @@ INT_PTR CLockDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (!wParam)
             PostMessage(WM_KEEP_IN_FRONT);
         return FALSE;
-    case WM_KEEP_IN_FRONT:
-        KeepInFront(false);
+    case WM_KEEP_IN_FRONT: {
+        // A window that takes the keyboard from the lock gives it back at once the first time,
+        // a quick hand in the box the shell opens on a key of its own included; after that the
+        // periodic check takes it back.
+        HWND hForeground = ::GetForegroundWindow();
+        bool foreign = hForeground && !IsOwnThreadWindow(hForeground);
+        KeepInFront(foreign && m_foregroundReturns.AtOnce(reinterpret_cast<ForegroundHandle>(hForeground)));
         return TRUE;
+    }
+    case WM_SYSCOMMAND:
+        // The foreground window gets the system's request to start the screen saver, whose
+        // default handling would start it over the lock; and the task switches go nowhere.
+        if (LockAnswersSysCommand(true, wParam))
+            return SetMsgResult(0);
+        return CDialog::WindowProc(msg, wParam, lParam);
     default:
         // The shell asks the foreground window, which the lock dialog is.
         if (msg == QueryCancelAutoPlayMessage())
@@ -156,6 +170,9 @@ INT_PTR CLockDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void CLockDialog::KeepInFront(bool takeForeground)
 {
+    // A screen saver clears the flag as it ends, and the system keys are on again.
+    if (!*m_pbSystemReleased)
+        RenewScreenSaverRunning();
     // Cheap enough for every tick: the foreground, and the few windows above the cover.
     HWND hForeground = ::GetForegroundWindow();
     bool foreignForeground = !hForeground || !IsOwnThreadWindow(hForeground);

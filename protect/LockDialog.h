@@ -1,12 +1,18 @@
 // The "computer locked" dialog (145): it ends only when the unlock password is entered.
 #pragma once
 #include "framework/Dialog.h"
+#include "protect/LockRules.h"
 #include <string>
 
 class CLockDialog : public CDialog {
 public:
-    // pParent: the main window, which the lock holds disabled; hCover: the cover it keeps in front.
-    CLockDialog(CDialog* pParent, HWND hCover) : CDialog(145, pParent), m_hCover(hCover) {}
+    // pParent: the main window, which the lock holds disabled; hCover: the cover it keeps in front;
+    // pbSystemReleased: true once Windows is ending and the system keys are given back, which
+    // the lock then no longer takes again.
+    CLockDialog(CDialog* pParent, HWND hCover, const bool* pbSystemReleased)
+        : CDialog(145, pParent), m_hCover(hCover), m_pbSystemReleased(pbSystemReleased)
+    {
+    }
 
     // Shows the dialog and runs its own message loop until the password in force, read here
     // once, is entered. A quit message that arrives meanwhile does not end the lock: it is kept
@@ -29,10 +35,14 @@ private:
     // Puts the cover, this dialog and its open message box back over any other program's
     // window that has risen above the cover, and gives the keyboard to the window of the lock
     // that takes typing when another of the program's windows has it. With takeForeground
-    // (the periodic check only) it also takes the keyboard back from another program.
+    // (the periodic check, and a window's first taking of the foreground) it also takes the
+    // keyboard back from another program. Each call sets the screen-saver flag again if
+    // something cleared it.
     void KeepInFront(bool takeForeground);
 
     HWND m_hCover;
+    const bool* m_pbSystemReleased;
+    CForegroundReturns m_foregroundReturns;
     std::string m_strPasswordInForce;
     bool m_bUnlocked = false;
 };

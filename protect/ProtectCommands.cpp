@@ -12,23 +12,6 @@
 
 namespace {
 
-const char kTaskbarClass[] = "Shell_TrayWnd";
-
-// On Windows 95/98/ME a running screen saver makes the system ignore Ctrl+Alt+Del, Alt+Tab and
-// Ctrl+Esc. The previous state is not needed; the buffer only keeps systems that write it safe.
-void SetScreenSaverRunning(bool running)
-{
-    BOOL previous = FALSE;
-    ::SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? 1 : 0, &previous, 0);
-}
-
-void ShowTaskbar(int nCmdShow)
-{
-    HWND hTaskbar = ::FindWindowA(kTaskbarClass, nullptr);
-    if (hTaskbar)
-        ::ShowWindow(hTaskbar, nCmdShow);
-}
-
 struct OpenDialogs {
     HWND hMain;
     std::vector<HWND> windows;
@@ -64,17 +47,19 @@ void CKorvaneDlg::OnLockComputer()
     }
     // From here on nothing may show the main window (see WindowProc) until the password is given.
     m_bLocked = true;
+    m_bSystemReleased = false;
     SetScreenSaverRunning(true);
     ShowTaskbar(SW_HIDE);
     ShowWindow(SW_HIDE);
     OpenDialogs open = {m_hWnd, {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), DisableOpenDialog, reinterpret_cast<LPARAM>(&open));
 
+    pCover->m_bLockCover = true;
     pCover->CoverScreen();
     pCover->ShowWindow(SW_SHOW);
     pCover->BringWindowToTop();
 
-    CLockDialog dlg(this, pCover->m_hWnd);
+    CLockDialog dlg(this, pCover->m_hWnd, &m_bSystemReleased);
     dlg.RunLock();
 
     m_bLocked = false;
@@ -94,6 +79,7 @@ void CKorvaneDlg::ReleaseSystemForSessionEnd()
     // taskbar and no Ctrl+Alt+Del, Alt+Tab or Ctrl+Esc until a restart.
     if (!m_bLocked)
         return;
+    m_bSystemReleased = true;  // the lock's checks take neither back
     ShowTaskbar(SW_SHOW);
     SetScreenSaverRunning(false);
 }
@@ -149,6 +135,8 @@ void CKorvaneDlg::RestoreOtherProcesses()
 
 void CKorvaneDlg::OnQuickShutdown()
 {
+    // Windows ends with no end-of-session message: the settings are kept first, as Exit does.
+    SaveSettings();
     CWin32ProgramStarter starter;
     StartQuickShutdown(starter);
 }

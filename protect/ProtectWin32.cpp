@@ -1,5 +1,6 @@
 #include "protect/ProtectWin32.h"
 #include "process/Process.h"
+#include "protect/LockRules.h"
 
 namespace {
 // The query right alone is enough on Windows 9x; systems that check rights also want the set right.
@@ -52,6 +53,48 @@ bool CWin32ProgramStarter::Start(const char* commandLine, int showCommand)
 {
     // WinExec looks in the program's own folder first, then the usual places, as 9x's shell does.
     return ::WinExec(commandLine, static_cast<UINT>(showCommand)) > 31;
+}
+
+// Windows 98 and later answer the query; older headers for 95 lack it.
+#ifndef SPI_GETSCREENSAVERRUNNING
+#define SPI_GETSCREENSAVERRUNNING 114
+#endif
+
+namespace {
+
+class CWin32ScreenSaverFlag : public IScreenSaverFlag {
+public:
+    bool Query(bool& running) override
+    {
+        BOOL value = FALSE;
+        if (!::SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &value, 0))
+            return false;
+        running = value != FALSE;
+        return true;
+    }
+    void Set(bool running) override { SetScreenSaverRunning(running); }
+};
+
+}  // namespace
+
+void SetScreenSaverRunning(bool running)
+{
+    // The previous state is not needed; the buffer only keeps systems that write it safe.
+    BOOL previous = FALSE;
+    ::SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? 1 : 0, &previous, 0);
+}
+
+void RenewScreenSaverRunning()
+{
+    CWin32ScreenSaverFlag flag;
+    RenewScreenSaverFlag(flag);
+}
+
+void ShowTaskbar(int nCmdShow)
+{
+    HWND hTaskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+    if (hTaskbar)
+        ::ShowWindow(hTaskbar, nCmdShow);
 }
 
 namespace {

@@ -18,6 +18,15 @@ public:
 // a foreground window that does not answer.
 void TakeForeground(HWND hWnd);
 
+// On Windows 95/98/ME a running screen saver makes the system ignore Ctrl+Alt+Del, Alt+Tab and
+// Ctrl+Esc: the lock and the takeover say one runs.
+void SetScreenSaverRunning(bool running);
+// Says so again when something has cleared it (see RenewScreenSaverFlag).
+void RenewScreenSaverRunning();
+
+// Shows or hides the taskbar, the window of class "Shell_TrayWnd", when there is one.
+void ShowTaskbar(int nCmdShow);
+
 // The visible, enabled window of the calling thread owned, at any depth, by hOwner: the dialog
 // or message box that has hOwner's keyboard while it runs. nullptr when there is none.
 HWND FindOwnedPopup(HWND hOwner);

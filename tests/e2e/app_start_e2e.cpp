@@ -1,6 +1,7 @@
 // Start-up of korvane.exe under Wine: first-run registry, the main window and its menu bar,
 // the single instance, the start-up word, the NT-family refusal.
 #include "Harness.h"
+#include "cbt_hook.h"
 #include "dialog_template.h"
 #include <stdio.h>
 #include <string.h>
@@ -222,6 +223,20 @@ E2E_TEST(SecondStartShowsTheFirstAndEnds)
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; }, 2000));
     EXPECT_EQ(FindMainWindows().size(), static_cast<size_t>(1));
     EXPECT_TRUE(first.Running());
+
+    // Closed, the window is minimised as well as hidden: the next start restores it, as Switch
+    // To does, rather than bringing back only its taskbar button.
+    PostSysCommand(w, SC_CLOSE);
+    CHECK_TRUE(WaitUntil([&] { return !IsVisible(w); }));
+    // Closing minimises the hidden window, which takes Wine a few seconds without a window manager.
+    CHECK_TRUE(Sync(w, 30000));
+    CHECK_TRUE(IsMinimized(w));
+    Korvane third;
+    CHECK_TRUE(third.Start());
+    EXPECT_TRUE(third.WaitEnd(3000));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w) && !IsMinimized(w); }, 5000));
+    EXPECT_FALSE(IsMinimized(w));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == w; }, 2000));
     EXPECT_TRUE(first.Exit());
 }
 
@@ -279,6 +294,37 @@ E2E_TEST(TheMutexAloneMakesAStartEndSilently)
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
     EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kRunKey, "Korvane"));
     CloseHandle(held);
+}
+
+// A machine whose USER heap is exhausted cannot make the main window: the program lets go of the
+// mutex and ends, so that the next start works.
+E2E_TEST(WithoutItsMainWindowTheProgramEndsAndFreesTheMutex)
+{
+    ResetKorvaneRegistry();
+    std::string cmd = "\"" + KorvaneExe() + "\"";
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    CHECK_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi));
+    bool ended = false;
+    {
+        cbt_hook::CbtHook hook(pi.dwThreadId, true);
+        EXPECT_TRUE(hook.ok());
+        ResumeThread(pi.hThread);
+        ended = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(FindMainWindows().empty());
+    if (!ended)
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    Korvane k;
+    EXPECT_TRUE(k.StartReady());
+    EXPECT_TRUE(k.Exit());
 }
 
 E2E_TEST(AutobootStartsHiddenAndCtrlTShows)

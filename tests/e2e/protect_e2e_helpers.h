@@ -138,6 +138,18 @@ inline bool ScreenSaverRunning(HWND w)
     return running != FALSE;
 }
 
+// SPI_SETSCREENSAVERRUNNING done inside the program, as a screen saver that ends clears the flag.
+inline bool SetScreenSaverRunningIn(HWND w, bool running)
+{
+    RemoteMemory mem(w, sizeof(BOOL));
+    BOOL previous = FALSE;
+    DWORD ok = 0;
+    return mem.ok() && mem.Write(&previous, sizeof previous) &&
+           RemoteCall(w, "user32.dll", "SystemParametersInfoA",
+                      {97, running ? 1u : 0u, reinterpret_cast<DWORD_PTR>(mem.ptr()), 0}, &ok) &&
+           ok;
+}
+
 // --- the notification-area icon ---------------------------------------------------------------
 const UINT kTrayMessage = 0x800;  // WM_TRAYNOTIFY
 const UINT kTrayIconId = 128;

@@ -1,6 +1,7 @@
 // The computer lock and the unlock password, driven from outside as a user would: the password
 // set in its dialog, the lock's cover and dialog, the ways it must not be left, and the unlock.
 #include "apps_e2e_util.h"
+#include "cbt_hook.h"
 #include "dialog_template.h"
 #include "protect_e2e_helpers.h"
 #include <algorithm>
@@ -607,6 +608,59 @@ E2E_TEST(AProgramThatTakesTheForegroundBackIsNotFoughtAtFullSpeed)
     EXPECT_TRUE(k.Exit());
 }
 
+E2E_TEST(NoScreenSaverTaskSwitchOrNewTaskbarUndoesTheLock)
+{
+    Korvane k;
+    HWND w = StartWithPassword(k);
+    CHECK_TRUE(w);
+    HWND lock = nullptr;
+    {
+        FakeTaskbar taskbar;
+        lock = Lock(k);
+        CHECK_TRUE(lock);
+        HWND cover = FindCover(k.Pid());
+        CHECK_TRUE(cover);
+        CHECK_FALSE(IsVisible(taskbar.Window()));
+
+        // A screen saver that starts and ends clears the flag, which turns Ctrl+Alt+Del, Alt+Tab
+        // and Ctrl+Esc back on: the lock's next check sets it again.
+        CHECK_TRUE(ScreenSaverRunning(w));
+        CHECK_TRUE(SetScreenSaverRunningIn(w, false));
+        EXPECT_TRUE(WaitUntil([&] { return ScreenSaverRunning(w); }, 3000));
+
+        // The system's request to start the screen saver, and the switches to the next and the
+        // previous window, reach no default handling of the lock's windows, the low bits of the
+        // command set or not. (The task list is left to the unit test: under Wine its default
+        // handling starts Wine's own task manager.)
+        cbt_hook::CbtHook hook(GetWindowThreadProcessId(w, nullptr));
+        CHECK_TRUE(hook.ok());
+        DWORD_PTR r = 0;
+        for (HWND h : {lock, cover, w})
+            for (WPARAM command : {SC_SCREENSAVE, SC_SCREENSAVE | 1, SC_NEXTWINDOW, SC_PREVWINDOW | 2})
+                SendMessageTimeoutA(h, WM_SYSCOMMAND, command, 0, SMTO_NORMAL, 3000, &r);
+        // A command the lock leaves alone still does (and the hook refuses it there).
+        SendMessageTimeoutA(cover, WM_SYSCOMMAND, SC_ARRANGE, 0, SMTO_NORMAL, 3000, &r);
+        EXPECT_STREQ(Joined(hook.Commands()), std::to_string(SC_ARRANGE));
+        EXPECT_TRUE(StillLocked(k, lock));
+    }
+
+    // Explorer restarted during the lock: the shell says so to every top-level window, and the
+    // new taskbar goes at once.
+    FakeTaskbar restarted;
+    CHECK_TRUE(IsVisible(restarted.Window()));
+    DWORD_PTR r = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(w, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_NORMAL, 3000, &r));
+    EXPECT_FALSE(IsVisible(restarted.Window()));
+    EXPECT_TRUE(StillLocked(k, lock));
+
+    EnterPassword(lock, kPassword);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(restarted.Window()); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return !ScreenSaverRunning(w); }));
+    EXPECT_TRUE(k.Exit());
+}
+
 E2E_TEST(PasswordChangedFromTheLockDialogUnlocksAtOnce)
 {
     Korvane k;
@@ -668,6 +722,12 @@ E2E_TEST(EmptyNewPasswordRemovesIt)
     HWND lock = Lock(k);
     CHECK_TRUE(lock);
     EXPECT_FALSE(IsVisible(w));
+    // A second start restores the minimised window; the lock keeps it hidden all the same.
+    Korvane second;
+    EXPECT_TRUE(second.Start());
+    EXPECT_TRUE(second.WaitEnd(10000));
+    Sleep(300);
+    EXPECT_TRUE(StillLocked(k, lock));
     EnterPassword(lock, "");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(lock); }));
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(w); }));
@@ -806,6 +866,7 @@ E2E_TEST(TrayLocksTheHiddenWindowAndTheUnlockShowsIt)
     DWORD_PTR r = 0;
     CHECK_TRUE(SendMessageTimeoutA(w, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &r));
     EXPECT_TRUE(IsVisible(taskbar.Window()));
+    Sleep(600);  // a few of the lock's checks, which set the flag again only while Windows runs on
     EXPECT_FALSE(ScreenSaverRunning(w));
     EXPECT_TRUE(StillLocked(k, lock));
     EnterPassword(lock, kPassword);

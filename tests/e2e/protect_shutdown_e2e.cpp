@@ -26,8 +26,8 @@ std::string OwnPath()
     return self;
 }
 
-// Started under the name rundll32.exe, this program writes its command line and show state
-// into rundll32.log beside itself and ends.
+// Started under the name rundll32.exe, this program writes its command line, its show state and
+// the program's stored "Topmost" setting as it finds it into rundll32.log beside itself and ends.
 struct StandInMode {
     StandInMode()
     {
@@ -40,28 +40,31 @@ struct StandInMode {
         GetStartupInfoA(&si);
         std::string log = FolderOf(self) + "\\" + kLogName;
         if (FILE* f = fopen(log.c_str(), "w")) {
-            fprintf(f, "%s\n%d\n", GetCommandLineA(),
-                    (si.dwFlags & STARTF_USESHOWWINDOW) ? static_cast<int>(si.wShowWindow) : -1);
+            fprintf(f, "%s\n%d\n%s\n", GetCommandLineA(),
+                    (si.dwFlags & STARTF_USESHOWWINDOW) ? static_cast<int>(si.wShowWindow) : -1,
+                    RegText(HKEY_LOCAL_MACHINE, kSettingsKey, "Topmost").c_str());
             fclose(f);
         }
         ExitProcess(0);
     }
 } g_standInMode;
 
-bool ReadLines(const std::string& path, std::string* first, std::string* second)
+bool ReadLines(const std::string& path, std::string* first, std::string* second, std::string* third)
 {
     FILE* f = fopen(path.c_str(), "r");
     if (!f)
         return false;
-    char a[512] = {}, b[64] = {};
-    bool ok = fgets(a, sizeof a, f) && fgets(b, sizeof b, f);
+    char a[512] = {}, b[64] = {}, c[64] = {};
+    bool ok = fgets(a, sizeof a, f) && fgets(b, sizeof b, f) && fgets(c, sizeof c, f);
     fclose(f);
     if (!ok)
         return false;
     a[strcspn(a, "\r\n")] = '\0';
     b[strcspn(b, "\r\n")] = '\0';
+    c[strcspn(c, "\r\n")] = '\0';
     *first = a;
     *second = b;
+    *third = c;
     return true;
 }
 
@@ -92,13 +95,15 @@ public:
     }
     bool ok() const { return m_ok; }
     HWND Start(Korvane& k) { return k.Start("", m_dir.c_str()) ? k.WaitReady() : nullptr; }
-    // The stand-in's record: its command line and show state, once it has been started.
-    bool Started(std::string* commandLine, std::string* show)
+    // The stand-in's record: its command line, show state and the "Topmost" it found stored,
+    // once it has been started.
+    bool Started(std::string* commandLine, std::string* show, std::string* topmost = nullptr)
     {
         if (!WaitUntil([&] { return GetFileAttributesA(m_log.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000))
             return false;
         // The stand-in closes its file before it ends.
-        return WaitUntil([&] { return ReadLines(m_log, commandLine, show); }, 3000);
+        std::string stored;
+        return WaitUntil([&] { return ReadLines(m_log, commandLine, show, topmost ? topmost : &stored); }, 3000);
     }
 
 private:
@@ -115,11 +120,15 @@ E2E_TEST(QuickShutdownStartsTheKernelExitHidden)
     Korvane k;
     HWND w = setup.Start(k);
     CHECK_TRUE(w);
+    // Windows ends with no end-of-session message: the settings of the session are stored
+    // before the command starts, as Exit stores them.
+    CHECK_TRUE(SendCommand(w, kCmdTopmost));
     EXPECT_TRUE(SendCommand(w, kCmdShutdown));
-    std::string commandLine, show;
-    EXPECT_TRUE(setup.Started(&commandLine, &show));
+    std::string commandLine, show, topmost;
+    EXPECT_TRUE(setup.Started(&commandLine, &show, &topmost));
     EXPECT_STREQ(commandLine, "rundll32 krnl386.exe,exitkernel");
     EXPECT_STREQ(show, "0");  // SW_HIDE
+    EXPECT_STREQ(topmost, "0");
     // Nothing else happens: no confirmation, the program runs on.
     EXPECT_TRUE(k.Running());
     EXPECT_TRUE(FindDialogs(k.Pid()).empty());

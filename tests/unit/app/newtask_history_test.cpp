@@ -30,6 +30,18 @@ protected:
     }
 };
 
+// ShellExecute's documented answer: above 32 on success, an error code up to 32 otherwise; 32 is
+// SE_ERR_DLLNOTFOUND, which must not close the dialog or enter the history.
+TEST(NewTaskShellResult, OnlyAnAnswerAbove32IsSuccess)
+{
+    EXPECT_FALSE(ShellOpenSucceeded(0));
+    EXPECT_FALSE(ShellOpenSucceeded(2));   // SE_ERR_FNF
+    EXPECT_FALSE(ShellOpenSucceeded(31));  // SE_ERR_NOASSOC
+    EXPECT_FALSE(ShellOpenSucceeded(32));
+    EXPECT_TRUE(ShellOpenSucceeded(33));
+    EXPECT_TRUE(ShellOpenSucceeded(0x400000));  // an instance handle
+}
+
 TEST_F(NewTaskHistoryTest, FirstUseWritesNewTask0Only)
 {
     EXPECT_TRUE(LoadNewTaskHistory(store).empty());

@@ -153,14 +153,19 @@ TEST_F(SettingsTest, MenuChecksFollowTheFlags)
     EXPECT_EQ(0u, menu.checks.count(ID_SPEED_HIGH));
 }
 
-TEST_F(SettingsTest, ToggleAutoBootFromFirstRunWritesNoAutoBootThenTheCommandAgain)
+// The Run key as the 9x shell reads it: every value is started at each start of Windows
+// (Microsoft's "Run and RunOnce Registry Keys"), so a value that names no program is an error box
+// at every start. Switching autostart off removes the value; "AutoBoot" keeps the choice.
+TEST_F(SettingsTest, ToggleAutoBootFromFirstRunDeletesTheRunEntryThenWritesTheCommandAgain)
 {
     FirstRunInit(registry, "C:\\K");
     settings.LoadSettings(registry);
     settings.ToggleAutoBoot(registry, menu, "C:\\Elsewhere");
     EXPECT_EQ(0, settings.m_bAutoBoot);
-    EXPECT_EQ("NOAUTOBOOT", RunEntry(registry));
+    EXPECT_FALSE(registry.HasValue(RegRoot::LocalMachine, RUN_KEY, "Korvane"));
     EXPECT_FALSE(menu.checks[ID_OPTIONS_AUTOBOOT]);
+    settings.SaveSettings(registry, 0);
+    EXPECT_EQ("0", Value(registry, "AutoBoot"));
 
     settings.ToggleAutoBoot(registry, menu, "C:\\Elsewhere");
     EXPECT_EQ(1, settings.m_bAutoBoot);

@@ -7,7 +7,8 @@
 
 namespace {
 
-// Records what the shell would be asked to open and answers with a set result.
+// Records what the shell would be asked to open and answers with a set result, as ShellExecute
+// documents it: above 32 on success, an error code up to 32 (SE_ERR_DLLNOTFOUND) otherwise.
 class RecordingShell : public IShellOpen {
 public:
     struct Call {
@@ -67,11 +68,15 @@ TEST_F(DebuggerTest, StudioDebuggerNotFoundCases)
     EXPECT_FALSE(LaunchStudioDebugger(registry, shell, 1));
     EXPECT_TRUE(shell.calls.empty());
 
-    // The shell's failure (below 32) is not-found as well.
+    // The shell's failure (32 or less) is not-found as well: 32 is a debugger whose DLL is missing.
     SetStudioIcon("C:\\MSDEV.EXE,1");
     shell.result = 2;
     EXPECT_FALSE(LaunchStudioDebugger(registry, shell, 1));
-    EXPECT_EQ(shell.calls.size(), 1u);
+    shell.result = 32;
+    EXPECT_FALSE(LaunchStudioDebugger(registry, shell, 1));
+    EXPECT_EQ(shell.calls.size(), 2u);
+    shell.result = 33;
+    EXPECT_TRUE(LaunchStudioDebugger(registry, shell, 1));
 }
 
 TEST_F(DebuggerTest, StudioValueOfExactly79CharactersFits)

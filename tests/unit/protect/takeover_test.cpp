@@ -1,8 +1,9 @@
 // The quick takeover's priority bookkeeping against a fake process table, the area its cover
-// (and the lock's) spans, and how both take the foreground.
+// (and the lock's) spans, how both take the foreground, and what the lock holds against.
 #include "protect/Takeover.h"
 #include "protect/CoverArea.h"
 #include "protect/Foreground.h"
+#include "protect/LockRules.h"
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -81,9 +82,10 @@ protected:
     std::vector<SAVED_PRIORITY> saved;
 };
 
-// The foreground as Windows 98 keeps it: a plain request from a program in the background is
-// refused; one made while sharing the input state of the foreground window's thread is granted,
-// after that thread has handled its deactivation, which a hung thread never does.
+// The foreground as Windows 98 keeps it (SetForegroundWindow's and AttachThreadInput's
+// documentation): a plain request from a program in the background is refused; one made while
+// sharing the input state of the foreground window's thread is granted, after that thread has
+// handled its deactivation, which a hung thread never does.
 class FakeForeground : public IForegroundSystem {
 public:
     ForegroundHandle Foreground() override { return foreground; }
@@ -112,6 +114,30 @@ public:
     std::map<ForegroundHandle, uint32_t> threads = {{1, 20}, {2, kOwn}, {3, kOwn}};
     std::set<uint32_t> hung;
     std::vector<std::string> log;
+};
+
+// The screen-saver-running flag of Windows 95/98/ME (KB 226359): set, the system ignores
+// Ctrl+Alt+Del, Alt+Tab and Ctrl+Esc; a screen saver sets it as it starts and clears it as it
+// ends, which turns them back on. Windows 95 cannot be asked for it (SystemParametersInfo's
+// documentation of SPI_GETSCREENSAVERRUNNING: 98 and later).
+class FakeScreenSaverFlag : public IScreenSaverFlag {
+public:
+    bool Query(bool& value) override
+    {
+        value = running;
+        return queryable;
+    }
+    void Set(bool value) override
+    {
+        running = value;
+        ++sets;
+    }
+    // A screen saver started and ended over the lock.
+    void SaverRanAndEnded() { running = false; }
+
+    bool running = false;
+    bool queryable = true;
+    int sets = 0;
 };
 
 std::string Joined(const std::vector<std::string>& items)
@@ -240,4 +266,60 @@ TEST(TakeForeground, PlainRequestAloneWhenItIsEnoughOrNoOtherThreadHoldsTheForeg
     TakeForeground(none, 2);
     EXPECT_EQ(Joined(own.log), "set 2");
     EXPECT_EQ(Joined(none.log), "set 2");
+}
+
+TEST(LockRules, EachCheckSetsTheScreenSaverFlagAgainWhenASaverClearedIt)
+{
+    FakeScreenSaverFlag flag;
+    flag.running = true;
+    RenewScreenSaverFlag(flag);
+    EXPECT_EQ(flag.sets, 0);  // still set: left alone
+    flag.SaverRanAndEnded();
+    RenewScreenSaverFlag(flag);
+    EXPECT_TRUE(flag.running);
+    EXPECT_EQ(flag.sets, 1);
+
+    // Windows 95 cannot say: every check sets it.
+    FakeScreenSaverFlag win95;
+    win95.queryable = false;
+    win95.running = true;
+    RenewScreenSaverFlag(win95);
+    RenewScreenSaverFlag(win95);
+    EXPECT_TRUE(win95.running);
+    EXPECT_EQ(win95.sets, 2);
+}
+
+// WM_SYSCOMMAND's documentation: the low four bits of wParam are the system's own. The task list
+// is checked only here: under Wine its default handling starts Wine's own task manager.
+TEST(LockRules, TheLockAnswersTheScreenSaverAndTaskSwitchesItself)
+{
+    const uintptr_t answered[] = {0xF140 /* SC_SCREENSAVE */, 0xF040 /* SC_NEXTWINDOW */,
+                                  0xF050 /* SC_PREVWINDOW */, 0xF130 /* SC_TASKLIST */};
+    for (uintptr_t command : answered) {
+        EXPECT_TRUE(LockAnswersSysCommand(true, command)) << command;
+        EXPECT_TRUE(LockAnswersSysCommand(true, command | 0xF)) << command;
+        EXPECT_FALSE(LockAnswersSysCommand(false, command)) << command;
+    }
+    const uintptr_t passed[] = {0xF060 /* SC_CLOSE */, 0xF020 /* SC_MINIMIZE */, 0xF120 /* SC_RESTORE */,
+                                0xF100 /* SC_KEYMENU */, 0xF010 /* SC_MOVE */, 0xF170 /* SC_MONITORPOWER */};
+    for (uintptr_t command : passed)
+        EXPECT_FALSE(LockAnswersSysCommand(true, command)) << command;
+}
+
+TEST(LockRules, AWindowThatTakesTheForegroundGetsItBackAtOnceOnlyTheFirstTime)
+{
+    CForegroundReturns returns;
+    EXPECT_TRUE(returns.AtOnce(1));
+    // Taking it again and again, as a program that fights for it does: the periodic check's pace.
+    EXPECT_FALSE(returns.AtOnce(1));
+    EXPECT_FALSE(returns.AtOnce(1));
+    EXPECT_TRUE(returns.AtOnce(7));  // another window
+    EXPECT_FALSE(returns.AtOnce(0));  // no foreground window
+    // A program that opens new windows without end is held to the pace after a bounded number.
+    int atOnce = 0;
+    for (ForegroundHandle window = 100; window < 1100; ++window)
+        atOnce += returns.AtOnce(window) ? 1 : 0;
+    EXPECT_LT(atOnce, 100);
+    returns.Clear();  // the next lock starts afresh
+    EXPECT_TRUE(returns.AtOnce(1));
 }
