@@ -39,14 +39,19 @@ E2E_TEST(ListedWindowsFollowTheRules)
 
     const std::string excludedGbk = std::string(kMainTitle) + " 2";
     TestWindows test("\"w:Apps Visible\" \"o:Apps Owned\" \"p:Apps Popup\" \"h:Apps Hidden\" "
-                     "\"w:Program Manager 2\" \"w:Windows Korvane 7\" \"w:" + excludedGbk + "\" \"w:Apps Second\"");
+                     "\"w:Program Manager 2\" \"w:Windows Korvane 7\" \"w:" + excludedGbk + "\" \"w:Apps Second\" "
+                     "\"c:Apps Class Icon\"");
     CHECK_TRUE(test.Process());
     HWND hVisible = test.Wait("Apps Visible");
     HWND hSecond = test.Wait("Apps Second");
-    CHECK_TRUE(hVisible && hSecond);
+    HWND hClassIcon = test.Wait("Apps Class Icon");
+    CHECK_TRUE(hVisible && hSecond && hClassIcon);
     CHECK_TRUE(test.Wait("Apps Owned") && test.Wait("Apps Popup") && test.Wait("Apps Hidden"));
 
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) >= 0 && FindRow(hList, hSecond) >= 0; }, 5000));
+    // Its icon is its class's only: WM_GETICON gives nothing, and the row has a picture all the same.
+    CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hClassIcon) >= 0; }, 5000));
+    EXPECT_TRUE(ItemImage(hList, FindRow(hList, hClassIcon)) > 0);
     Sleep(2500);  // two more passes for anything that should not be listed
     for (const char* title : {"Apps Owned", "Apps Popup", "Apps Hidden", "Program Manager 2", "Windows Korvane 7"})
         EXPECT_EQ(FindTitleRow(hList, title), -1);
