@@ -32,12 +32,20 @@ void MemoryTopWindows::Destroy(WindowHandle handle)
     }
 }
 
+MemoryTopWindows::Window& MemoryTopWindows::Reuse(WindowHandle handle, const std::string& title, int processId)
+{
+    Destroy(handle);
+    return Add(handle, title, processId);
+}
+
 void MemoryTopWindows::EnumTopWindows(IWindowVisitor& visitor)
 {
     // Copy the handles: a visitor may change the windows.
     std::vector<WindowHandle> handles;
-    for (const Window& w : windows)
-        handles.push_back(w.handle);
+    for (const Window& w : windows) {
+        if (w.topLevel)
+            handles.push_back(w.handle);
+    }
     for (WindowHandle h : handles)
         visitor.Visit(h);
 }
@@ -74,12 +82,29 @@ int MemoryTopWindows::GetProcessId(WindowHandle hWnd)
     return w ? w->processId : 0;
 }
 
-IconHandle MemoryTopWindows::FetchSmallIcon(WindowHandle hWnd, unsigned timeoutMs)
+bool MemoryTopWindows::AskIcon(WindowHandle hWnd, int size, unsigned timeoutMs, IconHandle* icon)
 {
-    ++iconFetches;
+    ++iconRequests;
     lastIconTimeout = timeoutMs;
+    *icon = 0;
     Window* w = Find(hWnd);
-    return w && !w->hung ? w->icon : 0;
+    if (!w)
+        return false;
+    if (w->hung || w->answerMs > timeoutMs) {
+        now += timeoutMs;
+        return false;
+    }
+    now += w->answerMs;
+    *icon = size == kIconBig ? w->bigIcon : w->icon;
+    return true;
+}
+
+IconHandle MemoryTopWindows::GetClassIcon(WindowHandle hWnd, int size)
+{
+    Window* w = Find(hWnd);
+    if (!w)
+        return 0;
+    return size == kIconBig ? w->classIcon : w->classSmallIcon;
 }
 
 int MemoryIconImages::PutIcon(int index, IconHandle icon)

@@ -13,8 +13,16 @@ public:
         uint32_t style = kStyleVisible;
         WindowHandle owner = 0;
         int processId = 0;
-        IconHandle icon = 0;
-        bool hung = false;  // gives no icon within any time limit
+        // 9x rule: WM_GETICON answers only with the icons that WM_SETICON gave the window, never
+        // with its class's (the WM_GETICON reference: only ICON_SMALL2, new in Windows XP, falls
+        // back on the class); the class's icons are read with GetClassLong.
+        IconHandle icon = 0;     // given by WM_SETICON, ICON_SMALL
+        IconHandle bigIcon = 0;  // given by WM_SETICON, ICON_BIG
+        IconHandle classSmallIcon = 0;
+        IconHandle classIcon = 0;
+        unsigned answerMs = 0;  // how long its thread takes to answer a message
+        bool hung = false;      // answers no message within any time limit
+        bool topLevel = true;   // false: a child window, which the enumeration does not reach
     };
 
     // Adds a visible, unowned window at the end of the enumeration order.
@@ -22,16 +30,24 @@ public:
     Window* Find(WindowHandle handle);
     // Destroys the window: it is no longer enumerated and has no title.
     void Destroy(WindowHandle handle);
+    // Destroys the window and gives its handle at once to a new one. 95 rule: a window handle
+    // carries no reuse counter (its upper 16 bits are zero), so a freed slot's handle comes back
+    // as it was (Raymond Chen, "How are window manager handles determined in Windows NT?", The
+    // Old New Thing, 2007-07-17).
+    Window& Reuse(WindowHandle handle, const std::string& title, int processId);
 
     void EnumTopWindows(IWindowVisitor& visitor) override;
     int GetTitle(WindowHandle hWnd, char* buf, int cap) override;
     uint32_t GetStyle(WindowHandle hWnd) override;
     WindowHandle GetParentOrOwner(WindowHandle hWnd) override;
     int GetProcessId(WindowHandle hWnd) override;
-    IconHandle FetchSmallIcon(WindowHandle hWnd, unsigned timeoutMs) override;
+    bool AskIcon(WindowHandle hWnd, int size, unsigned timeoutMs, IconHandle* icon) override;
+    IconHandle GetClassIcon(WindowHandle hWnd, int size) override;
+    unsigned TickCount() override { return now; }
 
     std::vector<Window> windows;
-    int iconFetches = 0;
+    unsigned now = 0;  // the clock; an icon request moves it on by the time it took
+    int iconRequests = 0;
     unsigned lastIconTimeout = 0;
 };
 

@@ -56,6 +56,24 @@ int FindWindowRow(const IListRows& rows, WindowHandle hWnd)
     return -1;
 }
 
+IconHandle FetchWindowIcon(ITopWindows& windows, WindowHandle hWnd, unsigned limitMs)
+{
+    unsigned start = windows.TickCount();
+    IconHandle icon = 0;
+    bool answered = windows.AskIcon(hWnd, kIconSmall, limitMs, &icon);
+    if (icon)
+        return icon;
+    // Most programs only register icons with their class, and WM_GETICON never answers with
+    // those. Reading the class sends nothing, so a hung window cannot hold it up.
+    if ((icon = windows.GetClassIcon(hWnd, kIconSmall)) != 0 || (icon = windows.GetClassIcon(hWnd, kIconBig)) != 0)
+        return icon;
+    unsigned spent = windows.TickCount() - start;
+    if (!answered || spent >= limitMs)
+        return 0;
+    windows.AskIcon(hWnd, kIconBig, limitMs - spent, &icon);
+    return icon;
+}
+
 CTaskList::CTaskList(IListRows& rows, ITopWindows& windows, IIconImages& images)
     : m_rows(rows), m_windows(windows), m_images(images)
 {
@@ -98,9 +116,9 @@ void CTaskList::AddWindowProc(WindowHandle hWnd)
 {
     char title[kTitleCap] = {};
     m_windows.GetTitle(hWnd, title, sizeof title);
-    // Handles are reused (on 9x they are 16-bit values): a listed handle that now belongs to
-    // another process is a new window, and its row would otherwise lend it the old window's
-    // process number and status. It leaves, and the window is listed afresh.
+    // Handles are reused (on 95 a freed handle comes back as it was): a listed handle that now
+    // belongs to another process is a new window, and its row would otherwise lend it the old
+    // window's process number and status. It leaves, and the listing rules decide afresh.
     int known = FindWindowRow(m_rows, hWnd);
     if (known >= 0) {
         if (ReadRowNumber(m_rows, known, kColProcess) == m_windows.GetProcessId(hWnd)) {
@@ -121,7 +139,7 @@ void CTaskList::AddWindowProc(WindowHandle hWnd)
         return;
 
     int processId = m_windows.GetProcessId(hWnd);
-    int image = AddImage(m_windows.FetchSmallIcon(hWnd, kIconTimeoutMs));
+    int image = AddImage(FetchWindowIcon(m_windows, hWnd, kIconTimeoutMs));
     int row = m_rows.Insert(0, title, image);
     if (row < 0) {
         if (image > 0)
@@ -169,8 +187,11 @@ void CTaskList::RemoveClosedWindows()
             DeleteRow(i);
             return;
         }
-        // A hidden one leaves now; the row that slides into its place waits for the next pass.
-        if (!(m_windows.GetStyle(hWnd) & kStyleVisible))
+        // A hidden one leaves now, and so does a handle that has passed to another program's
+        // window that the enumeration does not reach (a child window, say); the row that slides
+        // into its place waits for the next pass.
+        if (!(m_windows.GetStyle(hWnd) & kStyleVisible) ||
+            m_windows.GetProcessId(hWnd) != ReadRowNumber(m_rows, i, kColProcess))
             DeleteRow(i);
     }
 }
@@ -180,7 +201,12 @@ WindowHandle CTaskList::GetSelectedWindow() const
     int row = m_rows.GetSelected();
     if (row < 0)
         return 0;
-    return ReadRowNumber(m_rows, row, kColHandle);
+    WindowHandle hWnd = ReadRowNumber(m_rows, row, kColHandle);
+    // Until the next pass drops it, a row whose handle has passed to another program's window,
+    // or to none, stands for no window: the commands must not reach the newcomer.
+    if (m_windows.GetProcessId(hWnd) != ReadRowNumber(m_rows, row, kColProcess))
+        return 0;
+    return hWnd;
 }
 
 void CTaskList::GetButtonStates(bool* pbEndTask, bool* pbSwitchTo) const

@@ -23,6 +23,10 @@ const int kTitleCap = 1024;   // window titles into 1024-byte ones
 int ReadRowNumber(const IListRows& rows, int row, int col);
 // Index of the row that holds hWnd in column 2, -1 when none does.
 int FindWindowRow(const IListRows& rows, WindowHandle hWnd);
+// The icon of a new row: the small one the window was given, else its class's small icon, else
+// its class icon. Only a window that answered, and whose class has none, is asked once more, for
+// its big icon, within what is left of limitMs. 0 when none is found.
+IconHandle FetchWindowIcon(ITopWindows& windows, WindowHandle hWnd, unsigned limitMs);
 
 class CTaskList {
 public:

@@ -11,6 +11,9 @@ typedef uintptr_t IconHandle;
 
 const uint32_t kStyleVisible = 0x10000000;  // WS_VISIBLE
 const uint32_t kStyleChild = 0x40000000;    // WS_CHILD
+// The two icon sizes of a window, as WM_GETICON names them.
+const int kIconSmall = 0;  // ICON_SMALL
+const int kIconBig = 1;    // ICON_BIG
 
 class IWindowVisitor {
 public:
@@ -30,10 +33,15 @@ public:
     virtual uint32_t GetStyle(WindowHandle hWnd) = 0;
     // The parent of a child or the owner of a top-level window; 0 for neither.
     virtual WindowHandle GetParentOrOwner(WindowHandle hWnd) = 0;
+    // The process that created the window; 0 when the handle names no window.
     virtual int GetProcessId(WindowHandle hWnd) = 0;
-    // The window's small icon, waiting at most timeoutMs for the window to answer; 0 when it
-    // has none or did not answer in time.
-    virtual IconHandle FetchSmallIcon(WindowHandle hWnd, unsigned timeoutMs) = 0;
+    // Asks the window for its icon of that size (WM_GETICON), waiting at most timeoutMs for the
+    // answer; false when it did not answer in time. *icon is 0 when the window gave none.
+    virtual bool AskIcon(WindowHandle hWnd, int size, unsigned timeoutMs, IconHandle* icon) = 0;
+    // The icon of that size in the window's class (0 for none). Reads the class; sends nothing.
+    virtual IconHandle GetClassIcon(WindowHandle hWnd, int size) = 0;
+    // A millisecond clock, for the time limits.
+    virtual unsigned TickCount() = 0;
 };
 
 // The list's small-image store.

@@ -51,15 +51,23 @@ int CTopWindowsWin32::GetProcessId(WindowHandle hWnd)
     return static_cast<int>(processId);
 }
 
-IconHandle CTopWindowsWin32::FetchSmallIcon(WindowHandle hWnd, unsigned timeoutMs)
+bool CTopWindowsWin32::AskIcon(WindowHandle hWnd, int size, unsigned timeoutMs, IconHandle* icon)
 {
     // A time-limited send instead of a fetch thread that would have to be killed. Without
     // SMTO_BLOCK this thread keeps answering messages sent to it while it waits (the hang
     // check's list messages, other programs' requests); the page guards against re-entry.
-    DWORD_PTR icon = 0;
-    if (!::SendMessageTimeoutA(ToHwnd(hWnd), WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, timeoutMs, &icon))
-        return 0;
-    return static_cast<IconHandle>(icon);
+    DWORD_PTR answer = 0;
+    *icon = 0;
+    WPARAM which = size == kIconBig ? ICON_BIG : ICON_SMALL;
+    if (!::SendMessageTimeoutA(ToHwnd(hWnd), WM_GETICON, which, 0, SMTO_ABORTIFHUNG, timeoutMs, &answer))
+        return false;
+    *icon = static_cast<IconHandle>(answer);
+    return true;
+}
+
+IconHandle CTopWindowsWin32::GetClassIcon(WindowHandle hWnd, int size)
+{
+    return static_cast<IconHandle>(::GetClassLongPtrA(ToHwnd(hWnd), size == kIconBig ? GCLP_HICON : GCLP_HICONSM));
 }
 
 int CImageListIcons::PutIcon(int index, IconHandle icon)

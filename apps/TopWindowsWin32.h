@@ -13,7 +13,9 @@ public:
     uint32_t GetStyle(WindowHandle hWnd) override;
     WindowHandle GetParentOrOwner(WindowHandle hWnd) override;
     int GetProcessId(WindowHandle hWnd) override;
-    IconHandle FetchSmallIcon(WindowHandle hWnd, unsigned timeoutMs) override;
+    bool AskIcon(WindowHandle hWnd, int size, unsigned timeoutMs, IconHandle* icon) override;
+    IconHandle GetClassIcon(WindowHandle hWnd, int size) override;
+    unsigned TickCount() override { return ::GetTickCount(); }
 };
 
 class CImageListIcons : public IIconImages {

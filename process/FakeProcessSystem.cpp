@@ -30,6 +30,18 @@ void FakeProcessSystem::Remove(uint32_t id)
     }
 }
 
+FakeProcessSystem::Process& FakeProcessSystem::Reuse(uint32_t id, const std::string& path, int threads)
+{
+    Process* old = Find(id);
+    if (!old)
+        return Add(id, path, threads);
+    *old = Process();
+    old->id = id;
+    old->path = path;
+    old->threads = threads;
+    return *old;
+}
+
 int FakeProcessSystem::SnapshotProcesses(const ProcessItem** rows)
 {
     ++processSnapshots;
@@ -85,8 +97,11 @@ bool FakeProcessSystem::WalkHeap(uint32_t processId, uintptr_t heapId, IHeapBloc
         return false;
     for (const HeapBlock& b : *blocks) {
         ++heapBlocksVisited;
-        if (!sink.OnBlock(b.size, b.flags))
+        if (!sink.OnBlock(b.size, b.flags)) {
+            // Even after the last block: the Heap32Next call that would have said so never came.
+            ++heapWalksUnfinished;
             break;
+        }
     }
     return true;
 }

@@ -32,6 +32,11 @@ public:
     Process& Add(uint32_t id, const std::string& path, int threads = 1);
     Process* Find(uint32_t id);
     void Remove(uint32_t id);
+    // The process ends and a new one gets its number at once, in its place in the snapshot. 9x
+    // rule: a process number is the address of the process's kernel record XORed with a value
+    // fixed for the session, so a freed record's address comes back as a new process's number
+    // (PC Magazine, "Stay in Control when Installing Software", InCtrl4, "The Obfuscator").
+    Process& Reuse(uint32_t id, const std::string& path, int threads = 1);
 
     int SnapshotProcesses(const ProcessItem** rows) override;
     bool SnapshotThreadOwners(std::vector<uint32_t>& owners) override;
@@ -48,6 +53,11 @@ public:
     int threadSnapshots = 0;
     int heapWalks = 0;
     int heapBlocksVisited = 0;
+    // Walks stopped before their last block. 9x rule: Heap32First allocates the walk's state and
+    // only the Heap32Next call that returns FALSE frees it; there is no close call, so each one
+    // leaks (Raymond Chen, "Why is the Heap32Next function incredibly slow on Windows 7?", The Old
+    // New Thing, 2012-03-23).
+    int heapWalksUnfinished = 0;
     std::vector<uint32_t> terminated;
 
 private:

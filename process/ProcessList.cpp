@@ -13,17 +13,24 @@ const uint32_t kHigh = 128;
 const uint32_t kRealtime = 256;
 const uint32_t kFreeBlock = 2;
 
+// Sums the first kHeapBlockLimit blocks and takes every later one without counting it: 9x frees
+// a walk's state only at the Heap32Next call that finds no more blocks, so a walk stopped early
+// would leak it.
 class HeapSum : public IHeapBlockSink {
 public:
     bool OnBlock(uint32_t size, uint32_t flags) override
     {
-        if (!(flags & kFreeBlock))
+        if (visited < kHeapBlockLimit && !(flags & kFreeBlock))
             total += size;
-        return ++visited < kHeapBlockLimit;
+        ++visited;
+        return true;
     }
     uint64_t total = 0;
     int visited = 0;
 };
+
+// Queued walks wait at most once each, and never more than there can be rows.
+const size_t kMaxQueuedWalks = kMaxProcesses;
 
 }  // namespace
 
@@ -77,8 +84,8 @@ int HeapSizeK(IProcessSystem& system, uint32_t processId)
     return k > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(k);
 }
 
-CProcessList::CProcessList(IListRows& rows, IProcessSystem& system, int& heapRow)
-    : m_rows(rows), m_system(system), m_nHeapRow(heapRow)
+CProcessList::CProcessList(IListRows& rows, IProcessSystem& system, int& heapRow, IHeapWorker* worker)
+    : m_rows(rows), m_system(system), m_nHeapRow(heapRow), m_pWorker(worker)
 {
 }
 
@@ -91,9 +98,11 @@ void CProcessList::RefreshProcessList()
     int row = NextHeapRow();
     if (row >= 0) {
         size_t at = static_cast<size_t>(row);
-        WriteHeapSize(row, at < m_rowIds.size() ? m_rowIds[at] : static_cast<uint32_t>(GetRowProcessID(row)));
+        WalkHeapOf(row, at < m_rowIds.size() ? m_rowIds[at] : static_cast<uint32_t>(GetRowProcessID(row)));
     }
     UpdatePriorities();
+    if (m_pWorker && !m_heapQueue.empty())
+        m_pWorker->Wake();
     m_shown.Ran();
 }
 
@@ -148,6 +157,25 @@ void CProcessList::AddNewProcesses()
     const ProcessItem* table = nullptr;
     int count = m_system.SnapshotProcesses(&table);
 
+    // 9x hands an ended process's number to a new process at once. A listed number whose
+    // process now has another image name is that new process: the row takes its name and its
+    // heap is walked now; the level and thread count follow in this refresh anyway. The
+    // snapshot's positions, ordered by process number, find each row's process.
+    m_byNumber.clear();
+    for (int i = 0; i < count; ++i)
+        m_byNumber.push_back(static_cast<uint32_t>(i));
+    auto idAt = [table](uint32_t i) { return static_cast<uint32_t>(table[i].dwProcessID); };
+    std::sort(m_byNumber.begin(), m_byNumber.end(), [&](uint32_t a, uint32_t b) { return idAt(a) < idAt(b); });
+    for (size_t row = 0; row < m_rowIds.size(); ++row) {
+        uint32_t id = m_rowIds[row];
+        auto at = std::lower_bound(m_byNumber.begin(), m_byNumber.end(), id,
+                                   [&](uint32_t i, uint32_t value) { return idAt(i) < value; });
+        if (at == m_byNumber.end() || idAt(*at) != id)
+            continue;
+        if (SetCellText(static_cast<int>(row), kColumnImage, table[*at].szExeFile))
+            WalkHeapOf(static_cast<int>(row), id);
+    }
+
     m_listed.assign(m_rowIds.begin(), m_rowIds.end());
     std::sort(m_listed.begin(), m_listed.end());
 
@@ -200,8 +228,60 @@ void CProcessList::UpdateThreadCounts()
 void CProcessList::UpdateNextHeapSize()
 {
     int row = NextHeapRow();
-    if (row >= 0)
-        WriteHeapSize(row, static_cast<uint32_t>(GetRowProcessID(row)));
+    if (row < 0)
+        return;
+    WalkHeapOf(row, static_cast<uint32_t>(GetRowProcessID(row)));
+    if (m_pWorker && !m_heapQueue.empty())
+        m_pWorker->Wake();
+}
+
+void CProcessList::StartHeapPass()
+{
+    m_nPassStep = 0;
+    if (m_pWorker)
+        m_pWorker->Wake();
+}
+
+bool CProcessList::TakeHeapWalk(uint32_t* processId)
+{
+    if (!m_heapQueue.empty()) {
+        *processId = m_heapQueue.front();
+        m_heapQueue.erase(m_heapQueue.begin());
+        return true;
+    }
+    if (m_nPassStep < 0)
+        return false;
+    int row = -1;
+    if (m_nPassStep < m_rows.GetCount())
+        row = NextHeapRow();
+    if (row < 0) {
+        m_nPassStep = -1;
+        return false;
+    }
+    ++m_nPassStep;
+    *processId = static_cast<uint32_t>(GetRowProcessID(row));
+    return true;
+}
+
+void CProcessList::SetHeapSize(uint32_t processId, int sizeK)
+{
+    for (int row = 0, n = m_rows.GetCount(); row < n; ++row) {
+        if (static_cast<uint32_t>(GetRowProcessID(row)) == processId) {
+            WriteHeapSize(row, sizeK);
+            return;
+        }
+    }
+}
+
+void CProcessList::WalkHeapOf(int row, uint32_t processId)
+{
+    if (!m_pWorker) {
+        WriteHeapSize(row, HeapSizeK(m_system, processId));
+        return;
+    }
+    if (m_heapQueue.size() < kMaxQueuedWalks &&
+        std::find(m_heapQueue.begin(), m_heapQueue.end(), processId) == m_heapQueue.end())
+        m_heapQueue.push_back(processId);
 }
 
 int CProcessList::NextHeapRow()
@@ -213,10 +293,10 @@ int CProcessList::NextHeapRow()
     return count == 0 ? -1 : m_nHeapRow;
 }
 
-void CProcessList::WriteHeapSize(int row, uint32_t processId)
+void CProcessList::WriteHeapSize(int row, int sizeK)
 {
     char text[20];
-    snprintf(text, sizeof text, "%d K", HeapSizeK(m_system, processId));
+    snprintf(text, sizeof text, "%d K", sizeK);
     SetCellText(row, kColumnHeap, text);
 }
 

@@ -34,7 +34,7 @@ CProcessPage::CProcessPage(CDialog* pParent)
       m_nHeapRow(0),
       m_system(m_Process),
       m_rows(m_listProcess),
-      m_list(m_rows, m_system, m_nHeapRow)
+      m_list(m_rows, m_system, m_nHeapRow, this)
 {
 }
 
@@ -63,9 +63,9 @@ BOOL CProcessPage::OnInitDialog()
     SetTimer(TIMER_REFRESH, REFRESH_PERIOD);
     RefreshProcessList();
 
-    DWORD threadId;
     m_bStopHeapScan = 0;
-    m_hHeapScan = CreateThread(nullptr, 0, HeapScanThread, this, 0, &threadId);
+    m_list.StartHeapPass();
+    m_hHeapScan = CreateThread(nullptr, 0, HeapScanThread, this, 0, &m_dwHeapScanThread);
     return TRUE;
 }
 
@@ -77,8 +77,18 @@ void CProcessPage::RefreshProcessList()
 
 INT_PTR CProcessPage::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_HEAP_STEP)
-        return SetMsgResult(OnHeapStep(static_cast<int>(wParam)));
+    if (msg == WM_HEAP_TAKE) {
+        uint32_t processId = 0;
+        if (m_bStopHeapScan || !m_list.TakeHeapWalk(&processId))
+            return SetMsgResult(0);
+        *reinterpret_cast<DWORD*>(lParam) = processId;
+        return SetMsgResult(1);
+    }
+    if (msg == WM_HEAP_SIZE) {
+        if (!m_bStopHeapScan)
+            m_list.SetHeapSize(static_cast<uint32_t>(wParam), static_cast<int>(lParam));
+        return SetMsgResult(0);
+    }
     return CDialog::WindowProc(msg, wParam, lParam);
 }
 
@@ -132,26 +142,34 @@ void CProcessPage::UpdateEndButton()
         m_btnEndProcess.EnableWindow(m_listProcess.GetSelectedItem() != -1);
 }
 
-// The worker's one pass: each heap step is carried out by the user-interface thread, which
-// owns the list and the cursor, so the two threads' steps never interleave and no lock is held.
+// The heap walks run here. The user-interface thread owns the rows and the cursor: it hands out
+// each process to walk and takes each figure back, one step each, so no lock is held and the
+// two threads' steps never interleave. The system calls used here (the walk and the heap list)
+// touch no state of m_system that the other thread changes.
 DWORD WINAPI CProcessPage::HeapScanThread(LPVOID pParam)
 {
     CProcessPage* page = static_cast<CProcessPage*>(pParam);
     HWND hWnd = page->m_hWnd;
-    for (int row = 0; !page->m_bStopHeapScan; ++row) {
-        if (!::SendMessageA(hWnd, WM_HEAP_STEP, static_cast<WPARAM>(row), 0))
+    MSG msg;
+    // The thread's message queue exists from here on, so no wake-up posted later is lost; the
+    // walks queued before it are taken next anyway.
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    while (!page->m_bStopHeapScan) {
+        DWORD processId = 0;
+        if (::SendMessageA(hWnd, WM_HEAP_TAKE, 0, reinterpret_cast<LPARAM>(&processId))) {
+            int sizeK = HeapSizeK(page->m_system, processId);
+            ::SendMessageA(hWnd, WM_HEAP_SIZE, static_cast<WPARAM>(processId), static_cast<LPARAM>(sizeK));
+        } else if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
             break;
+        }
     }
     return 0;
 }
 
-LRESULT CProcessPage::OnHeapStep(int nRow)
+void CProcessPage::Wake()
 {
-    // The row count is read again before every step.
-    if (m_bStopHeapScan || nRow >= m_rows.GetCount())
-        return 0;
-    m_list.UpdateNextHeapSize();
-    return 1;
+    if (m_dwHeapScanThread)
+        ::PostThreadMessageA(m_dwHeapScanThread, WM_NULL, 0, 0);
 }
 
 void CProcessPage::StopHeapScan()
@@ -159,7 +177,8 @@ void CProcessPage::StopHeapScan()
     if (!m_hHeapScan)
         return;
     InterlockedExchange(&m_bStopHeapScan, 1);
-    // The worker may be waiting for this thread to carry out a step: keep taking sent
+    Wake();
+    // The worker may be waiting for this thread to carry out a request: keep taking sent
     // messages until it has ended.
     while (MsgWaitForMultipleObjects(1, &m_hHeapScan, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
@@ -167,6 +186,7 @@ void CProcessPage::StopHeapScan()
     }
     CloseHandle(m_hHeapScan);
     m_hHeapScan = nullptr;
+    m_dwHeapScanThread = 0;
 }
 
 void CProcessPage::ShowProcessMenu()

@@ -8,7 +8,7 @@
 #include "process/ProcessList.h"
 #include "process/ProcessSystemWin32.h"
 
-class CProcessPage : public CDialog {
+class CProcessPage : public CDialog, private IHeapWorker {
 public:
     explicit CProcessPage(CDialog* pParent = nullptr);
     ~CProcessPage() override;
@@ -42,10 +42,15 @@ protected:
     void OnCancel() override {}
 
 private:
-    enum { TIMER_REFRESH = 10, REFRESH_PERIOD = 1000, WM_HEAP_STEP = WM_APP + 1 };
+    // The heap worker's requests, sent to the page: the next process to walk (lParam points to
+    // where its number goes; the result is 0 when there is none) and a walk's figure (wParam the
+    // process number, lParam the size in K).
+    enum { TIMER_REFRESH = 10, REFRESH_PERIOD = 1000, WM_HEAP_TAKE = WM_APP + 1, WM_HEAP_SIZE = WM_APP + 2 };
 
+    // Walks the heaps the page hands out, for the page's whole life, off the user-interface thread.
     static DWORD WINAPI HeapScanThread(LPVOID pParam);
-    LRESULT OnHeapStep(int nRow);
+    // Posts the worker a wake-up: walks wait to be taken.
+    void Wake() override;
     void StopHeapScan();
     void ShowProcessMenu();
     void UpdateEndButton();
@@ -54,5 +59,6 @@ private:
     CListCtrlRows m_rows;
     CProcessList m_list;
     HANDLE m_hHeapScan = nullptr;
+    DWORD m_dwHeapScanThread = 0;
     volatile LONG m_bStopHeapScan = 0;
 };

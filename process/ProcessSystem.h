@@ -6,7 +6,8 @@
 #include <stdint.h>
 #include <vector>
 
-// Receives the blocks of a heap walk in order; returns false to end the walk.
+// Receives the blocks of a heap walk in order; returns false to end the walk. A walk ended before
+// its last block leaks its state on 9x, which frees it only when the walk runs out of blocks.
 class IHeapBlockSink {
 public:
     virtual ~IHeapBlockSink() = default;

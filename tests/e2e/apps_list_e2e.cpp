@@ -39,14 +39,26 @@ E2E_TEST(ListedWindowsFollowTheRules)
 
     const std::string excludedGbk = std::string(kMainTitle) + " 2";
     TestWindows test("\"w:Apps Visible\" \"o:Apps Owned\" \"p:Apps Popup\" \"h:Apps Hidden\" "
-                     "\"w:Program Manager 2\" \"w:Windows Korvane 7\" \"w:" + excludedGbk + "\" \"w:Apps Second\"");
+                     "\"w:Program Manager 2\" \"w:Windows Korvane 7\" \"w:" + excludedGbk + "\" \"w:Apps Second\" "
+                     "\"c:Apps Class Icon\"");
     CHECK_TRUE(test.Process());
     HWND hVisible = test.Wait("Apps Visible");
     HWND hSecond = test.Wait("Apps Second");
-    CHECK_TRUE(hVisible && hSecond);
+    HWND hClassIcon = test.Wait("Apps Class Icon");
+    CHECK_TRUE(hVisible && hSecond && hClassIcon);
     CHECK_TRUE(test.Wait("Apps Owned") && test.Wait("Apps Popup") && test.Wait("Apps Hidden"));
 
     EXPECT_TRUE(WaitUntil([&] { return FindRow(hList, hVisible) >= 0 && FindRow(hList, hSecond) >= 0; }, 5000));
+    // Its icon is its class's only: WM_GETICON gives nothing, and the row has a picture all the
+    // same. Wine hands no other process a class icon (GetClassLong fails with error 6) and sends
+    // no WM_GETICON across processes, so there every row has image 0; the picture is checked
+    // where this program, another process too, can read the class icon.
+    CHECK_TRUE(WaitUntil([&] { return FindRow(hList, hClassIcon) >= 0; }, 5000));
+    int image = ItemImage(hList, FindRow(hList, hClassIcon));
+    if (GetClassLongPtrA(hClassIcon, GCLP_HICONSM) || GetClassLongPtrA(hClassIcon, GCLP_HICON))
+        EXPECT_TRUE(image > 0);
+    else
+        printf("    another process's class icon cannot be read here; its row has image %d\n", image);
     Sleep(2500);  // two more passes for anything that should not be listed
     for (const char* title : {"Apps Owned", "Apps Popup", "Apps Hidden", "Program Manager 2", "Windows Korvane 7"})
         EXPECT_EQ(FindTitleRow(hList, title), -1);

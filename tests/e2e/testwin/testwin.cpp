@@ -9,6 +9,8 @@
 //            valid GBK)
 //   f:TITLE  visible topmost window on a thread of its own that takes the foreground back each
 //            time it loses it (a kiosk, a game, another stay-on-top tool)
+//   c:TITLE  visible, unowned window on a thread of its own whose icon comes from its class only
+//            (no WM_SETICON), as most programs of the 9x years do it
 // Messages the tests post to a window: WM_APP+1 (wParam ms) makes its thread hang that long;
 // WM_APP+2 hides it; WM_APP+3 shows it. WM_APP+4, sent to an "f" window, answers how many times
 // it has lost the foreground. The program ends when all its windows are closed.
@@ -28,6 +30,7 @@ const UINT WM_TEST_LOSSES = WM_APP + 4;
 const UINT WM_TEST_TAKE_BACK = WM_APP + 5;
 volatile LONG g_losses = 0;
 const char kClass[] = "KorvaneTestWindow";
+const char kClassWithIcon[] = "KorvaneTestClassIcon";
 // Windows are stacked to the right of where korvane opens, so screenshots show both.
 volatile LONG g_opened = 0;
 
@@ -68,12 +71,13 @@ HWND Open(const WindowPlan& plan, HWND hOwner)
 {
     DWORD style = plan.kind == 'p' ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
     DWORD exStyle = plan.kind == 'f' ? WS_EX_TOPMOST : 0;
-    HWND hWnd = CreateWindowExA(exStyle, kClass, plan.title, style, 460, 40 + 130 * (g_opened++ % 5), 300, 120, hOwner,
+    HWND hWnd = CreateWindowExA(exStyle, plan.kind == 'c' ? kClassWithIcon : kClass, plan.title, style, 460, 40 + 130 * (g_opened++ % 5), 300, 120, hOwner,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!hWnd)
         return nullptr;
     SetWindowLongPtrA(hWnd, GWLP_USERDATA, plan.kind);
-    SendMessageA(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_APPLICATION)));
+    if (plan.kind != 'c')
+        SendMessageA(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_APPLICATION)));
     if (plan.kind != 'h')
         ShowWindow(hWnd, plan.kind == 'f' ? SW_SHOW : SW_SHOWNOACTIVATE);
     if (plan.kind == 'f')
@@ -108,6 +112,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kClass;
     RegisterClassA(&wc);
+    wc.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    wc.lpszClassName = kClassWithIcon;
+    RegisterClassA(&wc);
 
     std::vector<WindowPlan> plans;
     plans.reserve(static_cast<size_t>(__argc));
@@ -127,7 +134,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         }
         if ((plan.kind == 'o' || plan.kind == 'p') && !plans.empty())
             plans.back().owned.push_back(plan);
-        else if (plan.kind == 'w' || plan.kind == 'h' || plan.kind == 'b' || plan.kind == 'f')
+        else if (plan.kind == 'w' || plan.kind == 'h' || plan.kind == 'b' || plan.kind == 'f' || plan.kind == 'c')
             plans.push_back(plan);
     }
     if (plans.empty())

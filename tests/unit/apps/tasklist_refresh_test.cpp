@@ -182,6 +182,26 @@ TEST_F(TaskListTest, HandleTakenByAnotherProcessIsListedAsANewWindow)
     EXPECT_EQ(rows.cellWrites, writes);
 }
 
+TEST_F(TaskListTest, RowWhoseHandlePassesToAWindowOutOfReachLeavesAndCommandsSkipIt)
+{
+    windows.Add(7, "Old program", 40);
+    windows.Add(8, "Neighbour", 41);
+    list.RefreshWindowList();
+    rows.selected = FindWindowRow(rows, 7);
+
+    // The handle passes to a child window of another program, which the enumeration never
+    // visits: until the pass drops the row, the commands reach no window.
+    windows.Reuse(7, "Child of another", 90).topLevel = false;
+    EXPECT_EQ(list.GetSelectedWindow(), 0);
+    bool endTask = true, switchTo = true;
+    list.GetButtonStates(&endTask, &switchTo);
+    EXPECT_FALSE(endTask);
+    MemoryTaskActions actions;
+    list.OnEndTask(actions);
+    EXPECT_TRUE(actions.closed.empty());
+    EXPECT_EQ(Titles(), std::vector<std::string>({"Neighbour"}));
+}
+
 TEST_F(TaskListTest, HiddenWindowLeavesAndComesBackOnTopWithANewImage)
 {
     windows.Add(1, "One", 1, 0x101);
@@ -197,10 +217,10 @@ TEST_F(TaskListTest, HiddenWindowLeavesAndComesBackOnTopWithANewImage)
 
     windows.Find(1)->style = kStyleVisible;
     windows.Find(1)->icon = 0x201;
-    int fetches = windows.iconFetches;
+    int requests = windows.iconRequests;
     list.RefreshWindowList();
     EXPECT_EQ(Titles(), std::vector<std::string>({"One", "Two"}));
-    EXPECT_EQ(windows.iconFetches, fetches + 1);
+    EXPECT_EQ(windows.iconRequests, requests + 1);
     // Its old image slot was reclaimed and now holds the new icon.
     EXPECT_EQ(rows.rows[0].image, oldImage);
     EXPECT_EQ(images.images[static_cast<size_t>(oldImage)], 0x201u);
@@ -248,6 +268,46 @@ TEST_F(TaskListTest, WindowWithoutAnIconOrHungAtFirstSightGetsImageZero)
     EXPECT_EQ(images.images.size(), 1u);
 }
 
+TEST_F(TaskListTest, IconsComeFromTheClassWhenTheWindowWasGivenNone)
+{
+    windows.Add(1, "Class small").classSmallIcon = 0x11;
+    MemoryTopWindows::Window& big = windows.Add(2, "Class big", 1, 0);
+    big.classIcon = 0x22;
+    big.bigIcon = 0x23;
+    windows.Add(3, "Given big only").bigIcon = 0x33;
+    MemoryTopWindows::Window& hung = windows.Add(4, "Hung, class icon");
+    hung.hung = true;
+    hung.classIcon = 0x44;
+    MemoryTopWindows::Window& slow = windows.Add(5, "Slow, given big only");
+    slow.answerMs = 300;
+    slow.bigIcon = 0x55;
+    windows.Add(6, "Given small", 1, 0x66).classSmallIcon = 0x67;
+
+    for (WindowHandle h = 1; h <= 6; ++h) {
+        SCOPED_TRACE(h);
+        int requests = windows.iconRequests;
+        list.AddWindowProc(h);
+        int row = FindWindowRow(rows, h);
+        ASSERT_GE(row, 0);
+        IconHandle shown = images.images[static_cast<size_t>(rows.GetImage(row))];
+        const IconHandle expected[] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
+        EXPECT_EQ(shown, expected[h - 1]);
+        // A second request only for a window that answered and whose class has no icon.
+        EXPECT_EQ(windows.iconRequests - requests, h == 3 || h == 5 ? 2 : 1);
+        if (h == 5) {
+            EXPECT_EQ(windows.lastIconTimeout, 700u);  // what the first answer left of the limit
+        }
+    }
+
+    // A hung window whose class has none gets image 0 and no second request.
+    windows.Add(7, "Hung, given big only").hung = true;
+    windows.Find(7)->bigIcon = 0x77;
+    int requests = windows.iconRequests;
+    list.AddWindowProc(7);
+    EXPECT_EQ(rows.GetImage(FindWindowRow(rows, 7)), 0);
+    EXPECT_EQ(windows.iconRequests, requests + 1);
+}
+
 TEST_F(TaskListTest, ImageListStaysBoundedWhileWindowsComeAndGo)
 {
     windows.Add(1000, "Resident", 1, 0x999);
@@ -271,10 +331,10 @@ TEST_F(TaskListTest, ImageListStaysBoundedWhileWindowsComeAndGo)
 class ReentrantWindows : public MemoryTopWindows {
 public:
     CTaskList* list = nullptr;
-    IconHandle FetchSmallIcon(WindowHandle hWnd, unsigned timeoutMs) override
+    bool AskIcon(WindowHandle hWnd, int size, unsigned timeoutMs, IconHandle* icon) override
     {
         list->RefreshWindowList();
-        return MemoryTopWindows::FetchSmallIcon(hWnd, timeoutMs);
+        return MemoryTopWindows::AskIcon(hWnd, size, timeoutMs, icon);
     }
 };
 

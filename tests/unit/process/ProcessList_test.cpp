@@ -183,6 +183,27 @@ TEST_F(ProcessListTest, HiddenPageSkipsItsRefreshAndCatchesUpOnceWhenShown)
     EXPECT_EQ(rows.Cell(1, 4), "3");
 }
 
+TEST_F(ProcessListTest, ReusedNumberTakesTheNewProcessNameAndEveryCellFollowsAtOnce)
+{
+    FakeProcessSystem::Process& a = system.Add(4, "C:\\WINDOWS\\OLD.EXE", 2);
+    a.heap = {{2048, 1}};
+    system.Add(8, "B.EXE").heap = {{1024, 1}};
+    system.Add(12, "C.EXE").heap = {{1024, 1}};
+    list.RefreshProcessList();
+    list.UpdateNextHeapSize();  // row 0; the next refresh's turn is row 1
+    ASSERT_EQ(rows.Cell(0, kColumnHeap), "2 K");
+
+    FakeProcessSystem::Process& b = system.Reuse(4, "C:\\TOOLS\\NEW.EXE", 6);
+    b.priorityClass = 128;
+    b.heap = {{9 * 1024, 1}};
+    list.RefreshProcessList();
+    EXPECT_EQ(RowIds(), (std::vector<uint32_t>{4, 8, 12}));
+    EXPECT_EQ(rows.Cell(0, kColumnImage), "NEW.EXE");
+    EXPECT_EQ(rows.Cell(0, kColumnLevel), "高");
+    EXPECT_EQ(rows.Cell(0, kColumnHeap), "9 K");
+    EXPECT_EQ(rows.Cell(0, kColumnThreads), "6");
+}
+
 TEST_F(ProcessListTest, FailedThreadSnapshotLeavesTheRowsAlone)
 {
     system.Add(4, "A.EXE", 2);
@@ -205,7 +226,11 @@ TEST(HeapSize, SumsNonFreeBlocksAmongTheFirst202AndTruncatesToK)
     for (int i = 0; i < 202; ++i)
         nonFree += i % 3 == 2 ? 0 : 1;
     EXPECT_EQ(HeapSizeK(system, 4), nonFree * 1000 / 1024);
-    EXPECT_EQ(system.heapBlocksVisited, 202);
+    // The walk still runs to its end: one stopped early leaks its state on 9x.
+    EXPECT_EQ(system.heapBlocksVisited, 300);
+    p.heap.resize(202);
+    EXPECT_EQ(HeapSizeK(system, 4), nonFree * 1000 / 1024);
+    EXPECT_EQ(system.heapWalksUnfinished, 0);
 
     // 1023 bytes is 0 K; 2047 bytes is 1 K.
     system.Add(8, "B.EXE").heap = {{1023, 1}};
@@ -226,7 +251,8 @@ TEST(HeapSize, WhereHeapZeroIsRefusedTheDefaultHeapOfTheListIsWalked)
     p.heapList.push_back({0x510000, false, {{64 * 1024, 1}}});
     p.heapList.push_back({0x520000, true, std::vector<FakeProcessSystem::HeapBlock>(300, {1024, 1})});
     EXPECT_EQ(HeapSizeK(system, 4), 202);
-    EXPECT_EQ(system.heapBlocksVisited, 202);
+    EXPECT_EQ(system.heapBlocksVisited, 300);
+    EXPECT_EQ(system.heapWalksUnfinished, 0);
 
     // Identifier 0 stays first where it walks.
     p.heapZeroRefused = false;
@@ -277,6 +303,59 @@ TEST_F(ProcessListTest, HeapStepTurnsThroughTheRowsAndVisitsANewProcessAtOnce)
     emptyList.UpdateNextHeapSize();
     EXPECT_EQ(cursor, 0);
     EXPECT_EQ(empty.cellWrites, 0);
+}
+
+// The page's worker as the list sees it: woken when walks wait.
+class CountingWorker : public IHeapWorker {
+public:
+    void Wake() override { ++wakes; }
+    int wakes = 0;
+};
+
+TEST(HeapWorker, WalksWaitForTheWorkerAndTheirFiguresFindTheirRows)
+{
+    MemoryListRows rows;
+    FakeProcessSystem system;
+    CountingWorker worker;
+    int heapRow = 0;
+    CProcessList list(rows, system, heapRow, &worker);
+    for (uint32_t id : {4u, 8u, 12u})
+        system.Add(id, "X.EXE").heap = {{id * 1024, 1}};
+
+    // The refresh walks nothing itself: its step (index 2, the last new process) is queued.
+    list.RefreshProcessList();
+    list.StartHeapPass();
+    EXPECT_EQ(system.heapWalks, 0);
+    EXPECT_EQ(worker.wakes, 2);
+
+    // The queued walk first, then the pass's three steps, each a cursor advance.
+    std::vector<uint32_t> taken;
+    uint32_t id = 0;
+    while (list.TakeHeapWalk(&id)) {
+        taken.push_back(id);
+        list.SetHeapSize(id, HeapSizeK(system, id));
+    }
+    EXPECT_EQ(taken, (std::vector<uint32_t>{12, 4, 8, 12}));
+    EXPECT_EQ(rows.Cell(0, kColumnHeap), "4 K");
+    EXPECT_EQ(rows.Cell(2, kColumnHeap), "12 K");
+    EXPECT_FALSE(list.TakeHeapWalk(&id));  // the pass is over
+
+    // A figure goes to the row that holds its process when it comes back, or nowhere.
+    list.RefreshProcessList();
+    ASSERT_TRUE(list.TakeHeapWalk(&id));
+    system.Remove(4);
+    list.RefreshProcessList();  // row 0 goes; the rows below move up
+    list.SetHeapSize(12, 99);
+    list.SetHeapSize(4, 77);
+    EXPECT_EQ(rows.Cell(0, kColumnHeap), "8 K");
+    EXPECT_EQ(rows.Cell(1, kColumnHeap), "99 K");
+    // A process waits once however many refreshes queue it.
+    for (int i = 0; i < 4; ++i)
+        list.UpdateNextHeapSize();
+    int walks = 0;
+    while (list.TakeHeapWalk(&id))
+        ++walks;
+    EXPECT_EQ(walks, 2);
 }
 
 TEST(Priority, NamesCommandsAndClasses)
