@@ -1,4 +1,6 @@
 #include "apps/TopWindowsWin32.h"
+#include <shellapi.h>
+#include <tlhelp32.h>
 
 namespace {
 
@@ -67,7 +69,57 @@ bool CTopWindowsWin32::AskIcon(WindowHandle hWnd, int size, unsigned timeoutMs, 
 
 IconHandle CTopWindowsWin32::GetClassIcon(WindowHandle hWnd, int size)
 {
-    return static_cast<IconHandle>(::GetClassLongPtrA(ToHwnd(hWnd), size == kIconBig ? GCLP_HICON : GCLP_HICONSM));
+    HWND h = ToHwnd(hWnd);
+    ::SetLastError(0);
+    ULONG_PTR icon = ::GetClassLongPtrA(h, size == kIconBig ? GCLP_HICON : GCLP_HICONSM);
+    if (icon || ::GetLastError() == 0 || size == kIconBig)
+        return static_cast<IconHandle>(icon);
+    // The system refused to read the class. Windows 9x reads any window's class; Wine refuses
+    // the icons of another process's window (and sends it no WM_GETICON either), so there the
+    // nearest picture is the first icon of the window's program file, for a window that answers.
+    return WindowAnswers(h, kProbeMs) ? ProgramFileIcon(h) : 0;
+}
+
+IconHandle CTopWindowsWin32::ProgramFileIcon(HWND hWnd)
+{
+    // One extracted icon is kept at a time: the page copies it into its image list before it
+    // asks for the next window's icon.
+    if (m_hProgramIcon) {
+        ::DestroyIcon(m_hProgramIcon);
+        m_hProgramIcon = nullptr;
+    }
+    typedef HANDLE(WINAPI * CreateSnapshotFn)(DWORD, DWORD);
+    typedef BOOL(WINAPI * ModuleFirstFn)(HANDLE, LPMODULEENTRY32);
+    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
+    CreateSnapshotFn pCreate = reinterpret_cast<CreateSnapshotFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(hKernel, "CreateToolhelp32Snapshot")));
+    ModuleFirstFn pFirst = reinterpret_cast<ModuleFirstFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(hKernel, "Module32First")));
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(hWnd, &processId);
+    if (!pCreate || !pFirst || !processId)
+        return 0;
+    HANDLE hSnap = pCreate(TH32CS_SNAPMODULE, processId);
+    if (hSnap == INVALID_HANDLE_VALUE)
+        return 0;
+    MODULEENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    bool found = pFirst(hSnap, &entry) != FALSE;
+    ::CloseHandle(hSnap);
+    if (!found)
+        return 0;
+    entry.szExePath[sizeof(entry.szExePath) - 1] = '\0';
+    HICON hSmall = nullptr;
+    if (::ExtractIconExA(entry.szExePath, 0, nullptr, &hSmall, 1) == 0 || !hSmall)
+        return 0;
+    m_hProgramIcon = hSmall;
+    return static_cast<IconHandle>(reinterpret_cast<uintptr_t>(hSmall));
+}
+
+CTopWindowsWin32::~CTopWindowsWin32()
+{
+    if (m_hProgramIcon)
+        ::DestroyIcon(m_hProgramIcon);
 }
 
 int CImageListIcons::PutIcon(int index, IconHandle icon)

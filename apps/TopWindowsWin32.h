@@ -8,6 +8,10 @@ inline WindowHandle FromHwnd(HWND h) { return static_cast<WindowHandle>(reinterp
 
 class CTopWindowsWin32 : public ITopWindows {
 public:
+    CTopWindowsWin32() = default;
+    ~CTopWindowsWin32() override;
+    CTopWindowsWin32(const CTopWindowsWin32&) = delete;
+    CTopWindowsWin32& operator=(const CTopWindowsWin32&) = delete;
     void EnumTopWindows(IWindowVisitor& visitor) override;
     int GetTitle(WindowHandle hWnd, char* buf, int cap) override;
     uint32_t GetStyle(WindowHandle hWnd) override;
@@ -16,6 +20,10 @@ public:
     bool AskIcon(WindowHandle hWnd, int size, unsigned timeoutMs, IconHandle* icon) override;
     IconHandle GetClassIcon(WindowHandle hWnd, int size) override;
     unsigned TickCount() override { return ::GetTickCount(); }
+
+private:
+    IconHandle ProgramFileIcon(HWND hWnd);
+    HICON m_hProgramIcon = nullptr;  // the last icon taken from a program file
 };
 
 class CImageListIcons : public IIconImages {
