@@ -14,6 +14,7 @@ void CKorvaneDlg::UpdateStatusBar()
         if (!m_szStatusFormats[i][0])
             AfxLoadString(kFormats[i], m_szStatusFormats[i], sizeof m_szStatusFormats[i]);
     }
+    int64_t start = m_clock.Microseconds();
     char text[128];
     CProcess process;
     process.GetProccesStatue();
@@ -27,6 +28,7 @@ void CKorvaneDlg::UpdateStatusBar()
     snprintf(text, sizeof text, m_szStatusFormats[2], m_pPerformancePage->m_nAvailPhys, m_pPerformancePage->m_nTotalPhys);
     SetStatusField(IDC_STATUS_MEMORY, text);
     m_statusShown.Ran();
+    m_statusPacer.Ran(start, m_clock.Microseconds());
 }
 
 void CKorvaneDlg::SetStatusField(int id, const char* text)

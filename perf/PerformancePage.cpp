@@ -41,11 +41,11 @@ bool MainWindowLocked()
 }  // namespace
 
 CPerformancePage::CPerformancePage(CDialog* pParent)
-    : CDialog(IDD_PERFORMANCE_PAGE, pParent), m_dynDataCounters(DefaultRegistry()),
+    : CDialog(IDD_PERFORMANCE_PAGE, pParent), m_systemTimes(m_systemStatus), m_dynDataCounters(DefaultRegistry()),
       m_counters(m_dynDataCounters, m_systemTimes)
 {
     memset(&m_nidTray, 0, sizeof m_nidTray);
-    Connect(m_counters, m_systemStatus);
+    Connect(m_counters, m_systemStatus, m_clock);
 }
 
 CPerformancePage::~CPerformancePage()
@@ -138,7 +138,7 @@ void CPerformancePage::AddTrayIcon()
 
 void CPerformancePage::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == TIMER_REFRESH)
+    if (nIDEvent == TIMER_REFRESH && RefreshDue())
         RefreshPerformance();
 }
 

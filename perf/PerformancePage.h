@@ -48,10 +48,11 @@ private:
     IDrawSurface* GetSurface(int id, int* w, int* h) override;
     void ReleaseSurface(IDrawSurface* surface) override;
 
+    CWin32SystemStatus m_systemStatus;
     CWin32SystemTimes m_systemTimes;
     CDynDataCounters m_dynDataCounters;
     CFallbackCounters m_counters;
-    CWin32SystemStatus m_systemStatus;
+    CWin32FineClock m_clock;
     bool m_bTrayAdded = false;
     bool m_bHiding = false;            // inside the show handling of the page being hidden
     HICON m_hLevelIcons[kTrayLevels] = {};  // the gauge's icons, loaded once
