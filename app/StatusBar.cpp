@@ -2,7 +2,6 @@
 #include "app/KorvaneDlg.h"
 #include "framework/App.h"
 #include "perf/PerformancePage.h"
-#include "process/Process.h"
 #include "res/resource.h"
 #include <stdio.h>
 #include <string.h>
@@ -16,10 +15,7 @@ void CKorvaneDlg::UpdateStatusBar()
     }
     int64_t start = m_clock.Microseconds();
     char text[128];
-    CProcess process;
-    process.GetProccesStatue();
-
-    snprintf(text, sizeof text, m_szStatusFormats[0], process.m_nProcessCount);
+    snprintf(text, sizeof text, m_szStatusFormats[0], CountRunningProcesses());
     SetStatusField(IDC_STATUS_PROCESSES, text);
 
     snprintf(text, sizeof text, m_szStatusFormats[1], m_pPerformancePage->m_nCpuUsage);

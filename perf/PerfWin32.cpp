@@ -38,6 +38,19 @@ bool CWin32SystemTimes::CountThreads(int* count)
 }
 
 
+int CountRunningProcesses()
+{
+    typedef BOOL(WINAPI * EnumProcessesFn)(DWORD*, DWORD, DWORD*);
+    EnumProcessesFn pEnum = ProcAddress<EnumProcessesFn>(::GetModuleHandleA("psapi.dll"), "EnumProcesses");
+    DWORD ids[kMaxProcesses];
+    DWORD bytes = 0;
+    if (pEnum && pEnum(ids, sizeof ids, &bytes))
+        return EntriesFromBytes(bytes, kMaxProcesses);
+    CProcess process;
+    process.GetProccesStatue();
+    return process.m_nProcessCount;
+}
+
 CWin32SystemStatus::CWin32SystemStatus()
 {
     // Under Wine psapi.dll counts a process's modules without naming each one, as a tool-help

@@ -18,6 +18,12 @@ private:
     CWin32SystemStatus& m_snapshots;
 };
 
+// The number of running processes, as a process snapshot counts them, at most 255: where the
+// Performance page has loaded psapi.dll (under Wine), its list of process numbers, one request
+// to the server where a tool-help walk makes three for every process; elsewhere a CProcess
+// snapshot.
+int CountRunningProcesses();
+
 // Tool-help process snapshots with their thread total, module counts, and GlobalMemoryStatus.
 class CWin32SystemStatus : public ISystemStatus {
 public:

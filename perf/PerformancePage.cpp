@@ -171,8 +171,8 @@ void CPerformancePage::OnPaint()
     ::BeginPaint(m_hWnd, &ps);
     // The graph controls would paint their plain rectangles after this window, over the grid:
     // let them paint first.
-    ::UpdateWindow(GetDlgItem(IDC_CPU_GRAPH));
-    ::UpdateWindow(GetDlgItem(IDC_MEM_GRAPH));
+    ::UpdateWindow(Control(IDC_CPU_GRAPH));
+    ::UpdateWindow(Control(IDC_MEM_GRAPH));
     DrawGrid(*this, IDC_CPU_GRAPH);
     DrawGrid(*this, IDC_MEM_GRAPH);
     ::EndPaint(m_hWnd, &ps);
@@ -209,10 +209,12 @@ void CPerformancePage::OnTrayNotify(WPARAM nIconId, LPARAM nMouseMessage)
 void CPerformancePage::SetTotalsText(int id, const char* text)
 {
     // A static repaints itself at once on every new text, even an equal one: write only changes.
+    HWND hControl = Control(id);
     char current[64];
-    if (GetDlgItemText(id, current, sizeof current) == strlen(text) && strcmp(current, text) == 0)
+    if (static_cast<size_t>(::GetWindowTextA(hControl, current, sizeof current)) == strlen(text) &&
+        strcmp(current, text) == 0)
         return;
-    SetDlgItemText(id, text);
+    ::SetWindowTextA(hControl, text);
 }
 
 bool CPerformancePage::IsShown()
@@ -220,9 +222,23 @@ bool CPerformancePage::IsShown()
     return !m_bHiding && IsShownOnScreen();
 }
 
+HWND CPerformancePage::Control(int id)
+{
+    static const int kIds[8] = {kIdCpuMeter, kIdCpuGraph, kIdMemMeter, kIdMemGraph,
+                                kIdTotals,   kIdPhysicalMemory, kIdCommitCharge, kIdKernelMemory};
+    for (int i = 0; i < 8; ++i) {
+        if (kIds[i] == id) {
+            if (!m_hControls[i])
+                m_hControls[i] = GetDlgItem(id);
+            return m_hControls[i];
+        }
+    }
+    return GetDlgItem(id);
+}
+
 bool CPerformancePage::GetControlSize(int id, int* w, int* h)
 {
-    HWND hControl = GetDlgItem(id);
+    HWND hControl = Control(id);
     RECT rc = {};
     if (!hControl || !::GetClientRect(hControl, &rc))
         return false;
@@ -235,7 +251,7 @@ IDrawSurface* CPerformancePage::GetSurface(int id, int* w, int* h)
 {
     if (!GetControlSize(id, w, h))
         return nullptr;
-    HWND hControl = GetDlgItem(id);
+    HWND hControl = Control(id);
     HDC hDC = ::GetDC(hControl);
     if (!hDC)
         return nullptr;
