@@ -136,6 +136,7 @@ CWin32FineClock::CWin32FineClock()
 {
     LARGE_INTEGER frequency;
     m_nFrequency = ::QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
+    m_dMicrosecondsPerCount = m_nFrequency > 0 ? 1000000.0 / static_cast<double>(m_nFrequency) : 0;
 }
 
 int64_t CWin32FineClock::Microseconds()
@@ -143,8 +144,9 @@ int64_t CWin32FineClock::Microseconds()
     LARGE_INTEGER count;
     if (m_nFrequency <= 0 || !::QueryPerformanceCounter(&count))
         return static_cast<int64_t>(::GetTickCount()) * 1000;
-    int64_t c = count.QuadPart;
-    return c / m_nFrequency * 1000000 + c % m_nFrequency * 1000000 / m_nFrequency;
+    // In double: exact for 2^53 counts (decades at the usual frequencies), with no 64-bit
+    // division, whose helper the 32-bit build's run-time does not have.
+    return static_cast<int64_t>(static_cast<double>(count.QuadPart) * m_dMicrosecondsPerCount);
 }
 
 void CWin32SystemStatus::GetMemoryStatus(MemoryStatus* status)

@@ -59,4 +59,5 @@ public:
 
 private:
     int64_t m_nFrequency;  // counts per second; 0: the tick
+    double m_dMicrosecondsPerCount;
 };
