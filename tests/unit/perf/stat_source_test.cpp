@@ -221,10 +221,16 @@ TEST(ModuleTotal, AReusedNumberIsCountedAfresh)
 {
     Tally t;
     t.system.countCost = 2000;
-    t.After(0);
-    // Another program under the same number: counted at once.
-    t.system.procs[2] = {t.system.procs[2].id, "other.exe", 77};
-    EXPECT_EQ(t.Expected(), t.After(1000));
+    for (int i = 0; i < 100; ++i)
+        t.After(50);
+    // Another program under the number just counted again (the last its turn would reach):
+    // counted at once.
+    t.system.counted.clear();
+    while (t.system.counted.empty())
+        t.After(50);
+    FakeSystem::Process* last = t.system.Find(t.system.counted.back());
+    *last = {last->id, "other.exe", 77};
+    EXPECT_EQ(t.Expected(), t.After(50));
     // The same program started again under its number: within the bound.
     t.system.procs[5].modules = 40;
     int latency = t.Latency(1000);
