@@ -178,7 +178,9 @@ bool CKorvaneDlg::OnNotify(const NMHDR& nmhdr, LRESULT& result)
 void CKorvaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
     // Hidden or minimised, the status bar cannot be seen: it is brought up to date when shown.
-    if (nIDEvent == TIMER_REFRESH && m_statusShown.Tick(IsShownOnScreen()))
+    // On a machine too slow for the speed, the tick waits until the last update's cost allows.
+    if (nIDEvent == TIMER_REFRESH && m_statusShown.Tick(IsShownOnScreen()) &&
+        m_statusPacer.MayStart(m_clock.Microseconds()))
         UpdateStatusBar();
 }
 

@@ -1,8 +1,10 @@
 // The main window: tabs with the three pages, menu commands, hot keys, status bar, options.
 #pragma once
 #include "framework/Controls.h"
+#include "common/RefreshPacer.h"
 #include "common/ShownRefresh.h"
 #include "framework/Dialog.h"
+#include "perf/PerfWin32.h"
 #include "protect/Takeover.h"
 #include <vector>
 
@@ -81,6 +83,8 @@ private:
 
     bool m_bShownOnScreen = false;
     CShownRefresh m_statusShown;
+    CRefreshPacer m_statusPacer;
+    CWin32FineClock m_clock;
     char m_szStatusFormats[3][64] = {};  // the status bar's format strings, loaded once
 };
 

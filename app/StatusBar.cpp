@@ -2,7 +2,6 @@
 #include "app/KorvaneDlg.h"
 #include "framework/App.h"
 #include "perf/PerformancePage.h"
-#include "process/Process.h"
 #include "res/resource.h"
 #include <stdio.h>
 #include <string.h>
@@ -14,11 +13,9 @@ void CKorvaneDlg::UpdateStatusBar()
         if (!m_szStatusFormats[i][0])
             AfxLoadString(kFormats[i], m_szStatusFormats[i], sizeof m_szStatusFormats[i]);
     }
+    int64_t start = m_clock.Microseconds();
     char text[128];
-    CProcess process;
-    process.GetProccesStatue();
-
-    snprintf(text, sizeof text, m_szStatusFormats[0], process.m_nProcessCount);
+    snprintf(text, sizeof text, m_szStatusFormats[0], CountRunningProcesses());
     SetStatusField(IDC_STATUS_PROCESSES, text);
 
     snprintf(text, sizeof text, m_szStatusFormats[1], m_pPerformancePage->m_nCpuUsage);
@@ -27,6 +24,7 @@ void CKorvaneDlg::UpdateStatusBar()
     snprintf(text, sizeof text, m_szStatusFormats[2], m_pPerformancePage->m_nAvailPhys, m_pPerformancePage->m_nTotalPhys);
     SetStatusField(IDC_STATUS_MEMORY, text);
     m_statusShown.Ran();
+    m_statusPacer.Ran(start, m_clock.Microseconds());
 }
 
 void CKorvaneDlg::SetStatusField(int id, const char* text)

@@ -4,8 +4,8 @@
 # each page shown, with the window hidden in the notification area, at the update speeds 1000 ms
 # and 50 ms, and paused (Applications page shown, and hidden). Given a second exe, it measures
 # both in the same run, state by state in turn, and prints them side by side; then the time of
-# one refresh of the shown Performance page for each, with its CPU, and the cost of the module
-# lists that the page's module total takes (the part of a refresh no change can remove).
+# one refresh of the shown Performance page for each, with its CPU, and the cost of a full round
+# of module lists (tool-help) against a round of module counts (psapi, where Wine has it).
 #   bench/perf_cpu.sh [BUILD_DIR] [SECONDS] [OTHER_EXE]     (defaults: build/win, 15)
 # BUILD_DIR gives korvane.exe, perf/perf_bench.exe and the Wine prefix (BUILD_DIR/wineprefix);
 # OTHER_EXE, a korvane.exe built elsewhere (an earlier commit, say), is run in the same prefix and
@@ -143,8 +143,8 @@ for exe in $EXES; do
     # Both refresh loops (the empty messages and the timer ones) are inside the window.
     awk -v d=$((t1 - t0)) -v w=$((s1 - s0)) -v hz="$TICKS" \
         'BEGIN { printf "    CPU per refresh: korvane.exe %.1f ms, wineserver %.1f ms\n", 1000 * d / hz / 200, 1000 * w / hz / 200 }'
-    # The floor of the module total: the same module lists, taken by another process.
-    printf '    the module total alone: '
-    wine "$BENCH" modules 100
+    # A full round over every process, taken by another process.
+    printf '    a full module round: '
+    wine "$BENCH" modules 20
     stop_korvane
 done

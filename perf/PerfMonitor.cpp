@@ -34,10 +34,11 @@ CPerformanceMonitor::CPerformanceMonitor() : m_nCpuUsage(0), m_nCommitPeak(0), m
     memset(m_nMemHistory, 0, sizeof m_nMemHistory);
 }
 
-void CPerformanceMonitor::Connect(IStatCounters& counters, ISystemStatus& system)
+void CPerformanceMonitor::Connect(IStatCounters& counters, ISystemStatus& system, IFineClock& clock)
 {
     m_pCounters = &counters;
     m_pSystem = &system;
+    m_pClock = &clock;
 }
 
 void CPerformanceMonitor::Initialise(IPerformanceView& view)
@@ -51,6 +52,22 @@ void CPerformanceMonitor::Initialise(IPerformanceView& view)
 }
 
 void CPerformanceMonitor::Refresh(IPerformanceView& view)
+{
+    if (!m_pClock) {
+        RefreshSteps(view);
+        return;
+    }
+    int64_t start = m_pClock->Microseconds();
+    RefreshSteps(view);
+    m_pacer.Ran(start, m_pClock->Microseconds());
+}
+
+bool CPerformanceMonitor::RefreshDue()
+{
+    return !m_pClock || m_pacer.MayStart(m_pClock->Microseconds());
+}
+
+void CPerformanceMonitor::RefreshSteps(IPerformanceView& view)
 {
     if (!m_shown.Tick(view.IsShown())) {
         RefreshHidden(view);
@@ -133,7 +150,7 @@ void CPerformanceMonitor::UpdateTotals(IPerformanceView& view)
 {
     char text[64];
     int processes = 0;
-    int modules = m_pSystem ? m_pSystem->CountAllModules(&processes) : 0;
+    int modules = CountAllModules(&processes);
     int threads = GetStatValue(kStatThreads);
     FormatTotalsBlock(text, sizeof text, modules, threads, processes);
     view.SetTotalsText(kIdTotals, text);
@@ -153,6 +170,21 @@ void CPerformanceMonitor::UpdateTotals(IPerformanceView& view)
 
     FormatTotalsBlock(text, sizeof text, used, BytesToK(static_cast<double>(status.dwTotalVirtual)), m_nCommitPeak);
     view.SetTotalsText(kIdCommitCharge, text);
+}
+
+int CPerformanceMonitor::CountAllModules(int* processCount)
+{
+    *processCount = 0;
+    if (!m_pSystem || !m_pClock)
+        return 0;
+    const ProcessItem* rows = nullptr;
+    int count = m_pSystem->SnapshotProcesses(&rows);
+    if (count < 0 || !rows)
+        count = 0;
+    if (count > kMaxProcesses)
+        count = kMaxProcesses;
+    *processCount = count;
+    return m_moduleTotal.Update(rows, count, *m_pSystem, *m_pClock);
 }
 
 void CPerformanceMonitor::UpdateMemoryFigures(MemoryStatus* status)

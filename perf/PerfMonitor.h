@@ -2,7 +2,9 @@
 // memory figures, the four total blocks, the meters and the 200-sample histories. The page
 // supplies the platform behind three small interfaces.
 #pragma once
+#include "common/RefreshPacer.h"
 #include "common/ShownRefresh.h"
+#include "perf/ModuleTotal.h"
 #include "perf/PerfDrawing.h"
 #include "perf/StatCounters.h"
 
@@ -19,12 +21,10 @@ struct MemoryStatus {
 };
 
 // Processes, modules and memory as the system reports them now.
-class ISystemStatus {
+class ISystemStatus : public IModuleCounter {
 public:
-    virtual ~ISystemStatus() = default;
-    // Modules of every process of a fresh snapshot, a module loaded by several processes counted
-    // once for each; the number of processes of that same snapshot into processCount.
-    virtual int CountAllModules(int* processCount) = 0;
+    // Takes a process snapshot; *rows stays valid until the next call. Returns the row count.
+    virtual int SnapshotProcesses(const ProcessItem** rows) = 0;
     virtual void GetMemoryStatus(MemoryStatus* status) = 0;
 };
 
@@ -74,9 +74,9 @@ class CPerformanceMonitor {
 public:
     CPerformanceMonitor();
 
-    // The counters and system status the statistics are read from; called once, before any
-    // other operation.
-    void Connect(IStatCounters& counters, ISystemStatus& system);
+    // The counters and system status the statistics are read from, and the clock that times
+    // the refreshes; called once, before any other operation.
+    void Connect(IStatCounters& counters, ISystemStatus& system, IFineClock& clock);
 
     // The page's initialisation after its tray icon is in place: histories to 0, the statistics
     // started, the CPU read, the tray icon and the CPU meter drawn with the reading.
@@ -88,6 +88,9 @@ public:
     // The page has come into view: one full refresh at once when a refresh since the last full
     // one left its texts and drawing behind.
     void OnShown(IPerformanceView& view);
+    // A tick of the refresh timer: true when a refresh may start, false while the last one
+    // started less than twice its cost ago.
+    bool RefreshDue();
 
     // Starts each of the four statistics that are read; StopStats stops them again, once, when
     // the program is done with them (its end, or the end of the Windows session).
@@ -98,6 +101,9 @@ public:
     // The counter as a signed 32-bit number; 0 when unreadable or negative.
     int GetStatValue(const char* name);
     int GetCpuUsage();
+    // The module total of a fresh process snapshot, a module loaded by several processes counted
+    // once for each; the number of processes of that snapshot into processCount.
+    int CountAllModules(int* processCount);
     // Texts of the four total blocks and the three memory figures.
     void UpdateTotals(IPerformanceView& view);
     // The three memory figures from a fresh memory status, which is left in *status.
@@ -118,8 +124,12 @@ public:
 
 private:
     void RefreshHidden(IPerformanceView& view);
+    void RefreshSteps(IPerformanceView& view);
 
     CShownRefresh m_shown;
+    CRefreshPacer m_pacer;
+    CModuleTotal m_moduleTotal;
+    IFineClock* m_pClock = nullptr;
     bool m_bStatsStarted = false;
     IStatCounters* m_pCounters = nullptr;
     ISystemStatus* m_pSystem = nullptr;

@@ -3,6 +3,7 @@
 #include "framework/Platform.h"
 #include "process/Process.h"
 #include "process/ProcessSystemWin32.h"
+#include <tlhelp32.h>
 
 namespace {
 uint64_t FileTimeValue(const FILETIME& ft)
@@ -27,26 +28,125 @@ bool CWin32SystemTimes::GetSystemTimes(uint64_t* idle, uint64_t* kernel, uint64_
 
 bool CWin32SystemTimes::CountThreads(int* count)
 {
-    std::vector<uint32_t> owners;
-    if (!SnapshotSystemThreadOwners(owners))
+    // A process snapshot carries each process's thread count: summing them spares a thread
+    // snapshot, which lists every thread (under Wine, several requests each).
+    if (m_snapshots.TakeThreadTotal(count))
+        return true;
+    const ProcessItem* rows;
+    m_snapshots.SnapshotProcesses(&rows);
+    return m_snapshots.TakeThreadTotal(count);
+}
+
+
+int CountRunningProcesses()
+{
+    typedef BOOL(WINAPI * EnumProcessesFn)(DWORD*, DWORD, DWORD*);
+    EnumProcessesFn pEnum = ProcAddress<EnumProcessesFn>(::GetModuleHandleA("psapi.dll"), "EnumProcesses");
+    DWORD ids[kMaxProcesses];
+    DWORD bytes = 0;
+    if (pEnum && pEnum(ids, sizeof ids, &bytes))
+        return EntriesFromBytes(bytes, kMaxProcesses);
+    CProcess process;
+    process.GetProccesStatue();
+    return process.m_nProcessCount;
+}
+
+CWin32SystemStatus::CWin32SystemStatus()
+{
+    // Under Wine psapi.dll counts a process's modules without naming each one, as a tool-help
+    // module snapshot does: a third of the reads of the other process's memory, and no snapshot
+    // mapped again for every module. Windows 9x has no psapi.dll (a copy made for NT imports what
+    // only NT has and would fail to load, perhaps with a message), and there tool-help's list is
+    // a copy of the kernel's, and cheap. The library is kept for the program's life: loading it
+    // for every count would cost more than the count.
+    if (IsWine())
+        m_hPsapi = ::LoadLibraryA("psapi.dll");
+    m_pEnumProcessModules = ProcAddress<EnumProcessModulesFn>(m_hPsapi, "EnumProcessModules");
+}
+
+CWin32SystemStatus::~CWin32SystemStatus()
+{
+    if (m_hPsapi)
+        ::FreeLibrary(m_hPsapi);
+}
+
+int CWin32SystemStatus::SnapshotProcesses(const ProcessItem** rows)
+{
+    typedef HANDLE(WINAPI * CreateSnapshotFn)(DWORD, DWORD);
+    typedef BOOL(WINAPI * ProcessWalkFn)(HANDLE, PROCESSENTRY32*);
+    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
+    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(hKernel, "CreateToolhelp32Snapshot");
+    ProcessWalkFn pFirst = ProcAddress<ProcessWalkFn>(hKernel, "Process32First");
+    ProcessWalkFn pNext = ProcAddress<ProcessWalkFn>(hKernel, "Process32Next");
+    HANDLE hSnap = pCreate && pFirst && pNext ? pCreate(TH32CS_SNAPPROCESS, 0) : INVALID_HANDLE_VALUE;
+    if (hSnap == INVALID_HANDLE_VALUE) {
+        // No tool-help (NT 4): CProcess's own path, without a thread total.
+        m_bThreadsUnread = false;
+        m_processes.GetProccesStatue();
+        *rows = m_processes.m_pProcessList;
+        return m_processes.m_nProcessCount;
+    }
+    int count = 0;
+    int threads = 0;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = pFirst(hSnap, &pe); ok; ok = pNext(hSnap, &pe)) {
+        // Past the table's capacity a process still adds its threads.
+        AddProcessRow(m_rows, count, pe.th32ProcessID, pe.szExeFile);
+        threads += static_cast<int>(pe.cntThreads);
+    }
+    ::CloseHandle(hSnap);
+    m_nThreads = threads;
+    m_bThreadsUnread = true;
+    *rows = m_rows;
+    return count;
+}
+
+bool CWin32SystemStatus::TakeThreadTotal(int* count)
+{
+    if (!m_bThreadsUnread)
         return false;
-    *count = static_cast<int>(owners.size());
+    m_bThreadsUnread = false;
+    *count = m_nThreads;
     return true;
 }
 
-int CWin32SystemStatus::CountAllModules(int* processCount)
+int CWin32SystemStatus::CountModules(uint32_t processId)
 {
-    CProcess processes;
-    CProcess modules;
-    processes.GetProccesStatue();
-    *processCount = processes.m_nProcessCount;
-    int total = 0;
-    for (int i = 0; i < processes.m_nProcessCount; ++i) {
-        // The module list is emptied before it is taken, so a process that refuses adds 0.
-        modules.GetModuleStatue(processes.m_pProcessList[i].dwProcessID);
-        total += modules.m_nModuleCount;
+    if (m_pEnumProcessModules) {
+        HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+        if (hProcess) {
+            // Room for one handle: the byte count that comes back is that of the whole list.
+            HMODULE hFirst = nullptr;
+            DWORD needed = 0;
+            BOOL ok = m_pEnumProcessModules(hProcess, &hFirst, sizeof hFirst, &needed);
+            ::CloseHandle(hProcess);
+            if (ok) {
+                DWORD count = needed / sizeof(HMODULE);
+                return count > static_cast<DWORD>(kMaxModules) ? kMaxModules : static_cast<int>(count);
+            }
+        }
     }
-    return total;
+    // The module list is emptied before it is taken, so a process that refuses adds 0.
+    m_modules.GetModuleStatue(processId);
+    return m_modules.m_nModuleCount;
+}
+
+CWin32FineClock::CWin32FineClock()
+{
+    LARGE_INTEGER frequency;
+    m_nFrequency = ::QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
+    m_dMicrosecondsPerCount = m_nFrequency > 0 ? 1000000.0 / static_cast<double>(m_nFrequency) : 0;
+}
+
+int64_t CWin32FineClock::Microseconds()
+{
+    LARGE_INTEGER count;
+    if (m_nFrequency <= 0 || !::QueryPerformanceCounter(&count))
+        return static_cast<int64_t>(::GetTickCount()) * 1000;
+    // In double: exact for 2^53 counts (decades at the usual frequencies), with no 64-bit
+    // division, whose helper the 32-bit build's run-time does not have.
+    return static_cast<int64_t>(static_cast<double>(count.QuadPart) * m_dMicrosecondsPerCount);
 }
 
 void CWin32SystemStatus::GetMemoryStatus(MemoryStatus* status)

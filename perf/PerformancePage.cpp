@@ -41,11 +41,11 @@ bool MainWindowLocked()
 }  // namespace
 
 CPerformancePage::CPerformancePage(CDialog* pParent)
-    : CDialog(IDD_PERFORMANCE_PAGE, pParent), m_dynDataCounters(DefaultRegistry()),
+    : CDialog(IDD_PERFORMANCE_PAGE, pParent), m_systemTimes(m_systemStatus), m_dynDataCounters(DefaultRegistry()),
       m_counters(m_dynDataCounters, m_systemTimes)
 {
     memset(&m_nidTray, 0, sizeof m_nidTray);
-    Connect(m_counters, m_systemStatus);
+    Connect(m_counters, m_systemStatus, m_clock);
 }
 
 CPerformancePage::~CPerformancePage()
@@ -138,7 +138,7 @@ void CPerformancePage::AddTrayIcon()
 
 void CPerformancePage::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == TIMER_REFRESH)
+    if (nIDEvent == TIMER_REFRESH && RefreshDue())
         RefreshPerformance();
 }
 
@@ -171,8 +171,8 @@ void CPerformancePage::OnPaint()
     ::BeginPaint(m_hWnd, &ps);
     // The graph controls would paint their plain rectangles after this window, over the grid:
     // let them paint first.
-    ::UpdateWindow(GetDlgItem(IDC_CPU_GRAPH));
-    ::UpdateWindow(GetDlgItem(IDC_MEM_GRAPH));
+    ::UpdateWindow(Control(IDC_CPU_GRAPH));
+    ::UpdateWindow(Control(IDC_MEM_GRAPH));
     DrawGrid(*this, IDC_CPU_GRAPH);
     DrawGrid(*this, IDC_MEM_GRAPH);
     ::EndPaint(m_hWnd, &ps);
@@ -209,10 +209,12 @@ void CPerformancePage::OnTrayNotify(WPARAM nIconId, LPARAM nMouseMessage)
 void CPerformancePage::SetTotalsText(int id, const char* text)
 {
     // A static repaints itself at once on every new text, even an equal one: write only changes.
+    HWND hControl = Control(id);
     char current[64];
-    if (GetDlgItemText(id, current, sizeof current) == strlen(text) && strcmp(current, text) == 0)
+    if (static_cast<size_t>(::GetWindowTextA(hControl, current, sizeof current)) == strlen(text) &&
+        strcmp(current, text) == 0)
         return;
-    SetDlgItemText(id, text);
+    ::SetWindowTextA(hControl, text);
 }
 
 bool CPerformancePage::IsShown()
@@ -220,9 +222,23 @@ bool CPerformancePage::IsShown()
     return !m_bHiding && IsShownOnScreen();
 }
 
+HWND CPerformancePage::Control(int id)
+{
+    static const int kIds[8] = {kIdCpuMeter, kIdCpuGraph, kIdMemMeter, kIdMemGraph,
+                                kIdTotals,   kIdPhysicalMemory, kIdCommitCharge, kIdKernelMemory};
+    for (int i = 0; i < 8; ++i) {
+        if (kIds[i] == id) {
+            if (!m_hControls[i])
+                m_hControls[i] = GetDlgItem(id);
+            return m_hControls[i];
+        }
+    }
+    return GetDlgItem(id);
+}
+
 bool CPerformancePage::GetControlSize(int id, int* w, int* h)
 {
-    HWND hControl = GetDlgItem(id);
+    HWND hControl = Control(id);
     RECT rc = {};
     if (!hControl || !::GetClientRect(hControl, &rc))
         return false;
@@ -235,7 +251,7 @@ IDrawSurface* CPerformancePage::GetSurface(int id, int* w, int* h)
 {
     if (!GetControlSize(id, w, h))
         return nullptr;
-    HWND hControl = GetDlgItem(id);
+    HWND hControl = Control(id);
     HDC hDC = ::GetDC(hControl);
     if (!hDC)
         return nullptr;

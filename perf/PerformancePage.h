@@ -41,6 +41,10 @@ private:
     // The notification-area call with the record and the icon of the current level.
     bool NotifyTray(DWORD message);
 
+    // A control of the page by id, its window looked up once (under Wine every lookup is a
+    // request to the server).
+    HWND Control(int id);
+
     // The page as the refresh draws on it.
     bool IsShown() override;
     bool GetControlSize(int id, int* w, int* h) override;
@@ -48,13 +52,15 @@ private:
     IDrawSurface* GetSurface(int id, int* w, int* h) override;
     void ReleaseSurface(IDrawSurface* surface) override;
 
+    CWin32SystemStatus m_systemStatus;
     CWin32SystemTimes m_systemTimes;
     CDynDataCounters m_dynDataCounters;
     CFallbackCounters m_counters;
-    CWin32SystemStatus m_systemStatus;
+    CWin32FineClock m_clock;
     bool m_bTrayAdded = false;
     bool m_bHiding = false;            // inside the show handling of the page being hidden
     HICON m_hLevelIcons[kTrayLevels] = {};  // the gauge's icons, loaded once
     int m_nTrayLevel = -1;             // the level the notification area shows
-    CGdiObjectCache m_gdiObjects;      // the drawing's pens and brushes, kept for the page's life
+    CGdiObjectCache m_gdiObjects;
+    HWND m_hControls[8] = {};      // the drawing's pens and brushes, kept for the page's life
 };

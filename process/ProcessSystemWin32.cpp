@@ -6,7 +6,7 @@
 namespace {
 
 typedef HANDLE(WINAPI* CreateSnapshotFn)(DWORD, DWORD);
-typedef BOOL(WINAPI* ThreadWalkFn)(HANDLE, THREADENTRY32*);
+typedef BOOL(WINAPI* ProcessWalkFn)(HANDLE, PROCESSENTRY32*);
 typedef BOOL(WINAPI* HeapFirstFn)(HEAPENTRY32*, DWORD, ULONG_PTR);
 typedef BOOL(WINAPI* HeapNextFn)(HEAPENTRY32*);
 typedef BOOL(WINAPI* HeapListWalkFn)(HANDLE, HEAPLIST32*);
@@ -34,18 +34,20 @@ bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners)
 {
     owners.clear();
     CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(Kernel(), "CreateToolhelp32Snapshot");
-    ThreadWalkFn pFirst = ProcAddress<ThreadWalkFn>(Kernel(), "Thread32First");
-    ThreadWalkFn pNext = ProcAddress<ThreadWalkFn>(Kernel(), "Thread32Next");
+    ProcessWalkFn pFirst = ProcAddress<ProcessWalkFn>(Kernel(), "Process32First");
+    ProcessWalkFn pNext = ProcAddress<ProcessWalkFn>(Kernel(), "Process32Next");
     if (!pCreate || !pFirst || !pNext)
         return false;
-    // A thread snapshot always covers the whole system, whatever process is named.
-    HANDLE hSnap = pCreate(TH32CS_SNAPTHREAD, 0);
+    // A process snapshot carries each process's thread count: the owners it gives are those of
+    // a thread snapshot, which lists every thread instead (under Wine, three requests to the
+    // server for each).
+    HANDLE hSnap = pCreate(TH32CS_SNAPPROCESS, 0);
     if (hSnap == INVALID_HANDLE_VALUE)
         return false;
-    THREADENTRY32 te = {};
-    te.dwSize = sizeof te;
-    for (BOOL ok = pFirst(hSnap, &te); ok; ok = pNext(hSnap, &te))
-        owners.push_back(te.th32OwnerProcessID);
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = pFirst(hSnap, &pe); ok; ok = pNext(hSnap, &pe))
+        owners.insert(owners.end(), pe.cntThreads, static_cast<uint32_t>(pe.th32ProcessID));
     CloseHandle(hSnap);
     return true;
 }

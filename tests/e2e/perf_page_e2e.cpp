@@ -99,6 +99,42 @@ int SnapshotProcessCount()
     return n;
 }
 
+// Modules of one process by a tool-help module list, as a count by korvane.exe finds them; -1
+// when the list can't be taken.
+int ModuleCount(DWORD pid)
+{
+    HANDLE h = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    MODULEENTRY32 me = {};
+    me.dwSize = sizeof me;
+    int n = 0;
+    for (BOOL ok = Module32First(h, &me); ok && n < 250; ok = Module32Next(h, &me))
+        ++n;
+    CloseHandle(h);
+    return n;
+}
+
+// The module total of every process now.
+long ModuleTotalNow()
+{
+    HANDLE h = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    std::vector<DWORD> pids;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32First(h, &pe); ok; ok = Process32Next(h, &pe))
+        pids.push_back(pe.th32ProcessID);
+    CloseHandle(h);
+    long total = 0;
+    for (DWORD pid : pids) {
+        int n = ModuleCount(pid);
+        total += n > 0 ? n : 0;
+    }
+    return total;
+}
+
 // --- the tray tip, read from the notification area's tooltips ----------------------------------
 // Wine's notification area (its own tray window, or the X tray it docks into) gives every icon
 // a tooltip control holding the icon's tip; the tips are read from those controls.
@@ -358,6 +394,50 @@ E2E_TEST(TotalBlocksHoldThreeNumbersEach)
         return ParseBlock(ItemText(s.page, 1011), t) && t[2] == SnapshotProcessCount();
     }, 8000));
     EXPECT_TRUE(WaitUntil([&] { return ItemText(s.main, 1010) == "进程数:" + std::to_string(SnapshotProcessCount()); }, 8000));
+}
+
+E2E_TEST(ModuleTotalFollowsALibraryLoadWithinFiveSeconds)
+{
+    Started s;
+    CHECK_TRUE(s.Start(37));
+    CHECK_TRUE(SendCommand(s.main, kCmdSpeedNormal));  // 1000 ms: the slowest speed the bound holds at
+    auto shown = [&] {
+        long t[3];
+        return ParseBlock(ItemText(s.page, 1011), t) ? t[0] : -1L;
+    };
+    // A program that loads libraries 6 s after it starts.
+    std::string cmd = "\"" + KorvaneDir() + "\\korvane_testwin.exe\" l:6000";
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    CHECK_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    // The new process is in the total with what it had at its start, then the load comes.
+    DWORD start = GetTickCount();
+    int before = -1;
+    EXPECT_TRUE(WaitUntil([&] {
+        before = ModuleCount(pi.dwProcessId);
+        return before > 0 && shown() == ModuleTotalNow();
+    }, 5000, 100));
+    long totalBefore = shown();
+    DWORD loaded = 0;
+    CHECK_TRUE(WaitUntil([&] {
+        if (ModuleCount(pi.dwProcessId) <= before)
+            return false;
+        loaded = GetTickCount();
+        return true;
+    }, 15000, 50));
+    printf("    loaded %lu ms after the start, %d modules more\n", loaded - start, ModuleCount(pi.dwProcessId) - before);
+    EXPECT_TRUE(WaitUntil([&] { return shown() == ModuleTotalNow(); }, 5500, 100));
+    DWORD followed = GetTickCount() - loaded;
+    printf("    the total followed in %lu ms\n", followed);
+    EXPECT_TRUE(followed <= 5100);
+    EXPECT_TRUE(shown() > totalBefore);
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hProcess);
 }
 
 E2E_TEST(ScreenshotShowsGridMeterAndBarColours)

@@ -11,6 +11,8 @@
 //            time it loses it (a kiosk, a game, another stay-on-top tool)
 //   c:TITLE  visible, unowned window on a thread of its own whose icon comes from its class only
 //            (no WM_SETICON), as most programs of the 9x years do it
+//   l:MS     visible window on a thread of its own that loads a few libraries MS milliseconds
+//            after it opens (a program that loads plug-ins while it runs)
 // Messages the tests post to a window: WM_APP+1 (wParam ms) makes its thread hang that long;
 // WM_APP+2 hides it; WM_APP+3 shows it. WM_APP+4, sent to an "f" window, answers how many times
 // it has lost the foreground. The program ends when all its windows are closed.
@@ -55,6 +57,13 @@ LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
             PostMessageA(hWnd, WM_TEST_TAKE_BACK, 0, 0);
         }
         return DefWindowProcA(hWnd, msg, wParam, lParam);
+    case WM_TIMER:
+        if (GetWindowLongPtrA(hWnd, GWLP_USERDATA) == 'l') {
+            KillTimer(hWnd, wParam);
+            for (const char* name : {"comdlg32.dll", "winmm.dll", "oleaut32.dll", "wininet.dll"})
+                LoadLibraryA(name);
+        }
+        return 0;
     case WM_TEST_TAKE_BACK:
         SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetForegroundWindow(hWnd);
@@ -82,6 +91,8 @@ HWND Open(const WindowPlan& plan, HWND hOwner)
         ShowWindow(hWnd, plan.kind == 'f' ? SW_SHOW : SW_SHOWNOACTIVATE);
     if (plan.kind == 'f')
         SetForegroundWindow(hWnd);
+    if (plan.kind == 'l')
+        SetTimer(hWnd, 1, static_cast<UINT>(atoi(plan.title)), nullptr);
     return hWnd;
 }
 
@@ -134,7 +145,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         }
         if ((plan.kind == 'o' || plan.kind == 'p') && !plans.empty())
             plans.back().owned.push_back(plan);
-        else if (plan.kind == 'w' || plan.kind == 'h' || plan.kind == 'b' || plan.kind == 'f' || plan.kind == 'c')
+        else if (plan.kind == 'w' || plan.kind == 'h' || plan.kind == 'b' || plan.kind == 'f' || plan.kind == 'c' || plan.kind == 'l')
             plans.push_back(plan);
     }
     if (plans.empty())

@@ -33,17 +33,60 @@ public:
     std::vector<std::string> log;
 };
 
-class FakeSystem : public ISystemStatus {
+// Processes with their module counts, the memory status, and the clock the refreshes are timed
+// by (a count takes countCost of it). Without processes listed, `processes` processes are made
+// up, the first holding all `modules` modules.
+class FakeSystem : public ISystemStatus, public IFineClock {
 public:
-    int CountAllModules(int* processCount) override
+    struct Process {
+        uint32_t id;
+        std::string name;
+        int modules;
+        bool listable = true;  // false: its module list can't be taken
+    };
+    int SnapshotProcesses(const ProcessItem** rows) override
     {
-        *processCount = processes;
-        return modules;
+        std::vector<Process> list = procs;
+        for (int i = 0; procs.empty() && i < processes; ++i)
+            list.push_back(Process{static_cast<uint32_t>(100 + i), "p.exe", i == 0 ? modules : 0});
+        table.assign(kMaxProcesses, ProcessItem());
+        int count = 0;
+        for (const Process& p : list) {
+            if (!AddProcessRow(table.data(), count, p.id, p.name.c_str()))
+                break;
+        }
+        *rows = table.data();
+        return count;
+    }
+    int CountModules(uint32_t processId) override
+    {
+        counted.push_back(processId);
+        now += countCost;
+        if (procs.empty())
+            return processId == 100 ? modules : 0;
+        Process* p = Find(processId);
+        return p && p->listable ? p->modules : 0;
     }
     void GetMemoryStatus(MemoryStatus* status) override { *status = memory; }
+    int64_t Microseconds() override { return now; }
+
+    Process* Find(uint32_t id)
+    {
+        for (Process& p : procs) {
+            if (p.id == id)
+                return &p;
+        }
+        return nullptr;
+    }
+
     int processes = 0;
     int modules = 0;
+    std::vector<Process> procs;
     MemoryStatus memory = {};
+    int64_t now = 1000000;   // microseconds
+    int64_t countCost = 0;   // microseconds
+    std::vector<uint32_t> counted;
+    std::vector<ProcessItem> table;
 };
 
 // The page's window: records every text, tray update and drawing step in order, and draws on

@@ -7,7 +7,7 @@ namespace {
 struct Page {
     Page()
     {
-        monitor.Connect(counters, system);
+        monitor.Connect(counters, system, system);
         counters.Set("KERNEL\\CPUUsage", 37);
         system.memory.dwTotalPhys = 67108864;
         system.memory.dwMemoryLoad = 37;
@@ -118,6 +118,29 @@ TEST(PageRefresh, HiddenPageKeepsCpuTrayHistoriesAndPeakButWritesAndDrawsNothing
     EXPECT_TRUE(p.view.surfaces.empty());
     EXPECT_TRUE(p.view.texts.empty());
     EXPECT_EQ(37, p.monitor.m_nCpuHistory[kHistoryLength - 3]);
+}
+
+TEST(SlowMachine, ATimerRefreshWaitsTwiceWhatTheLastOneCost)
+{
+    CRefreshPacer pacer;
+    EXPECT_TRUE(pacer.MayStart(0));
+    pacer.Ran(1000000, 1040000);  // 40 ms
+    EXPECT_FALSE(pacer.MayStart(1050000));
+    EXPECT_FALSE(pacer.MayStart(1079999));
+    EXPECT_TRUE(pacer.MayStart(1080000));
+    pacer.Ran(1080000, 1080500);  // a fast machine: every tick
+    EXPECT_TRUE(pacer.MayStart(1081000));
+    EXPECT_TRUE(pacer.MayStart(5));  // a clock that went back
+
+    // The page times its refreshes: 14 processes counted at 10 ms each make the first one 140 ms.
+    Page p;
+    p.system.processes = 14;
+    p.system.countCost = 10000;
+    p.monitor.Refresh(p.view);
+    p.system.now += 50000;
+    EXPECT_FALSE(p.monitor.RefreshDue());
+    p.system.now += 230000;
+    EXPECT_TRUE(p.monitor.RefreshDue());
 }
 
 TEST(PageRefresh, ShownAgainRefreshesOnceAtOnce)

@@ -10,7 +10,7 @@
 namespace {
 
 struct Monitor {
-    Monitor() { monitor.Connect(counters, system); }
+    Monitor() { monitor.Connect(counters, system, system); }
     // One totals pass with the memory status of `bytes` total and `load` percent.
     void Totals(uint64_t bytes, uint32_t load, uint64_t totalVirtual = 0x7FE00000)
     {
@@ -124,6 +124,137 @@ TEST(Totals, PeakKeepsTheHighestUse)
     EXPECT_EQ(std::to_string(highest), m.view.texts[kIdCommitCharge].substr(m.view.texts[kIdCommitCharge].rfind('\n') + 1));
 }
 
+// The module total, kept by process: refreshes every `period` ms on the fake clock.
+struct Tally {
+    Tally()
+    {
+        monitor.Connect(counters, system, system);
+        for (uint32_t id = 1; id <= 14; ++id)
+            system.procs.push_back({id * 4, "p" + std::to_string(id) + ".exe", 10 + static_cast<int>(id)});
+    }
+    // One refresh `ms` after the last; the total it shows.
+    int After(int64_t ms)
+    {
+        system.now += ms * 1000;
+        int processes;
+        int total = monitor.CountAllModules(&processes);
+        shownProcesses = processes;
+        return total;
+    }
+    int Expected()
+    {
+        int sum = 0;
+        for (const FakeSystem::Process& p : system.procs)
+            sum += p.listable ? p.modules : 0;
+        return sum;
+    }
+    // Ms until a change made now is shown, refreshing every `period` ms (-1: not within 20 s).
+    int Latency(int period)
+    {
+        for (int t = period; t <= 20000; t += period) {
+            if (After(period) == Expected())
+                return t;
+        }
+        return -1;
+    }
+    FakeCounters counters;
+    FakeSystem system;
+    CPerformanceMonitor monitor;
+    int shownProcesses = 0;
+};
+
+TEST(ModuleTotal, StartsAndEndsCountAtTheNextRefresh)
+{
+    Tally t;
+    EXPECT_EQ(t.Expected(), t.After(0));
+    t.After(1000);
+    t.system.procs.push_back({500, "new.exe", 33});
+    EXPECT_EQ(t.Expected(), t.After(50));
+    EXPECT_EQ(15, t.shownProcesses);
+    t.system.procs.erase(t.system.procs.begin() + 3);
+    EXPECT_EQ(t.Expected(), t.After(50));
+    EXPECT_EQ(14, t.shownProcesses);
+}
+
+TEST(ModuleTotal, ALoadInARunningProcessIsShownWithinFiveSecondsAtEverySpeed)
+{
+    for (int period : {50, 500, 1000, 5000}) {
+        for (size_t k = 0; k < 14; k += 3) {
+            Tally t;
+            t.system.countCost = 2000;  // 2 ms a count, as under Wine
+            for (int i = 0; i < 200; ++i)
+                t.After(period);  // settled: counts spread over the refreshes
+            t.system.counted.clear();
+            t.system.procs[k].modules += 3;
+            int latency = t.Latency(period);
+            EXPECT_TRUE(latency > 0 && latency <= 5000) << period << " ms, process " << k << ": " << latency;
+            if (period == 5000) {
+                EXPECT_EQ(5000, latency);  // at the next refresh
+            }
+        }
+    }
+}
+
+TEST(ModuleTotal, RunningProcessesAreCountedInTurnNotAtEveryRefresh)
+{
+    Tally t;
+    t.system.countCost = 2000;
+    t.After(0);
+    t.system.counted.clear();
+    for (int i = 0; i < 200; ++i)
+        t.After(50);  // 10 s at the fastest speed
+    // 14 processes within every 4.6 s: about 30 counts, nowhere near one per process per refresh.
+    EXPECT_GE(t.system.counted.size(), 28u);
+    EXPECT_LE(t.system.counted.size(), 45u);
+    // Where a count is cheap, the spare budget turns the round faster.
+    Tally cheap;
+    cheap.system.countCost = 50;
+    cheap.After(0);
+    for (int i = 0; i < 200; ++i)
+        cheap.After(50);
+    cheap.system.procs[0].modules += 1;
+    int latency = cheap.Latency(50);
+    EXPECT_TRUE(latency > 0 && latency <= 2000) << latency;
+}
+
+TEST(ModuleTotal, AReusedNumberIsCountedAfresh)
+{
+    Tally t;
+    t.system.countCost = 2000;
+    for (int i = 0; i < 100; ++i)
+        t.After(50);
+    // Another program under the number just counted again (the last its turn would reach):
+    // counted at once.
+    t.system.counted.clear();
+    while (t.system.counted.empty())
+        t.After(50);
+    FakeSystem::Process* last = t.system.Find(t.system.counted.back());
+    *last = {last->id, "other.exe", 77};
+    EXPECT_EQ(t.Expected(), t.After(50));
+    // The same program started again under its number: within the bound.
+    t.system.procs[5].modules = 40;
+    int latency = t.Latency(1000);
+    EXPECT_TRUE(latency > 0 && latency <= 5000) << latency;
+}
+
+TEST(ModuleTotal, CapacitiesHoldAndAnUnlistableProcessAddsZero)
+{
+    Tally t;
+    t.system.procs.clear();
+    for (uint32_t id = 1; id <= 300; ++id)
+        t.system.procs.push_back({id, "many.exe", id == 1 ? 400 : 1});
+    EXPECT_EQ(250 + 254, t.After(0));
+    EXPECT_EQ(255, t.shownProcesses);
+    EXPECT_EQ(255u, t.system.counted.size());
+
+    // A process whose list can no longer be taken drops to 0 at its next count.
+    Tally u;
+    u.After(0);
+    u.system.procs[4].listable = false;
+    int latency = u.Latency(1000);
+    EXPECT_TRUE(latency > 0 && latency <= 5000) << latency;
+}
+
 TEST(StatValue, FirstFourBytesLittleEndianWhateverTheType)
 {
     Monitor m;
@@ -147,7 +278,7 @@ TEST(DynData, StartsUnderStartStatAndReadsUnderStatData)
     CDynDataCounters counters(registry);
     FakeSystem system;
     CPerformanceMonitor monitor;
-    monitor.Connect(counters, system);
+    monitor.Connect(counters, system, system);
     monitor.StartStats();
     EXPECT_EQ(42, monitor.GetCpuUsage());
     EXPECT_EQ(0, monitor.GetStatValue("KERNEL\\Threads"));  // only the dynamic root counts
@@ -160,7 +291,7 @@ TEST(DynData, EveryCounterReadIsStartedFirstAndAllAreStoppedOnce)
     FakeSystem system;
     FakeView view;
     CPerformanceMonitor monitor;
-    monitor.Connect(counters, system);
+    monitor.Connect(counters, system, system);
     monitor.Initialise(view);
     monitor.Refresh(view);
     std::vector<std::string> started, stopped;
@@ -231,7 +362,7 @@ TEST(Fallback, RegistryPreferredWheneverReadable)
     CFallbackCounters counters(dyn, times);
     FakeSystem system;
     CPerformanceMonitor monitor;
-    monitor.Connect(counters, system);
+    monitor.Connect(counters, system, system);
     monitor.StartStats();
     ASSERT_EQ("start KERNEL\\CPUUsage", dyn.log.at(0));
 
@@ -258,7 +389,7 @@ TEST(Fallback, ReadingsTooCloseRepeatTheLastFigureAndKeepTheirBase)
     CFallbackCounters counters(dyn, times);
     FakeSystem system;
     CPerformanceMonitor monitor;
-    monitor.Connect(counters, system);
+    monitor.Connect(counters, system, system);
     monitor.StartStats();
     EXPECT_EQ(0, monitor.GetCpuUsage());  // straight after the start: no time has passed
     times.Spend(600, 400);
@@ -278,7 +409,7 @@ TEST(Fallback, NothingToReadGivesZero)
     CFallbackCounters counters(dyn, times);
     FakeSystem system;
     CPerformanceMonitor monitor;
-    monitor.Connect(counters, system);
+    monitor.Connect(counters, system, system);
     monitor.StartStats();
     EXPECT_EQ(0, monitor.GetCpuUsage());
     EXPECT_EQ(0, monitor.GetStatValue("KERNEL\\Threads"));
