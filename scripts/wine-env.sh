@@ -32,7 +32,8 @@ export WINELOADER=$_loader
 export WINESERVER=$_server
 unset _bin _loader _server
 export WINEPREFIX="$KORVANE_BUILD_DIR/wineprefix"
-export WINEDEBUG=-all
+# KORVANE_WINEDEBUG, when set, replaces the default (e.g. +seh,+process to chase a crash).
+export WINEDEBUG=${KORVANE_WINEDEBUG:--all}
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 # No Mono/Gecko installer prompts, no desktop menu entries written to the host.
