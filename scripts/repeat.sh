@@ -1,6 +1,6 @@
 #!/bin/bash
 # Runs end-to-end programs N times each, in rounds (every program once, then again), under one
-# Xvfb screen of their own, and prints each program's pass count. Finds the rare failure before
+# Xvfb screen of their own, and prints each program's pass count and its mean wall time. Finds the rare failure before
 # it finds a test run. The output of every failed run is kept in
 # build/logs/repeat/<tree>-<program>-<round>.log.
 # Usage: scripts/repeat.sh N [tree] [program...]
@@ -62,25 +62,27 @@ round() {
 }
 export -f round exe_of
 export build tree logs
-declare -A pass fails
-for p in "${programs[@]}"; do pass[$p]=0; fails[$p]=""; done
+declare -A pass fails secs_sum
+for p in "${programs[@]}"; do pass[$p]=0; fails[$p]=""; secs_sum[$p]=0; done
 for r in $(seq 1 "$runs"); do
   export r
   while read -r p rc secs; do
     [ -n "$p" ] || continue
+    secs_sum[$p]=$((secs_sum[$p] + secs))
     if [ "$rc" = 0 ]; then
       pass[$p]=$((pass[$p] + 1))
     else
       fails[$p]+=" $r"
       echo "repeat: $p failed in round $r (exit $rc, $secs s): $logs/$tree-$p-$r.log"
     fi
-  done < <(programs="${programs[*]}" xvfb-run -a -s '-screen 0 1024x768x24' bash -c \
+  done < <(programs="${programs[*]}" scripts/on-xvfb.sh bash -c \
              'read -ra programs <<<"$programs"; round "$r"; . scripts/wine-env.sh "$build"; wineserver -k' 2>/dev/null)
 done
 echo "repeat: $build/korvane.exe, $runs runs each"
 all=0
 for p in "${programs[@]}"; do
-  printf '%-28s %3d/%d passed%s\n' "$p" "${pass[$p]}" "$runs" "${fails[$p]:+ (failed in round${fails[$p]})}"
+  printf '%-28s %3d/%d passed, %4d s a run%s\n' "$p" "${pass[$p]}" "$runs" $((secs_sum[$p] / runs)) \
+    "${fails[$p]:+ (failed in round${fails[$p]})}"
   [ "${pass[$p]}" = "$runs" ] || all=1
 done
 exit "$all"

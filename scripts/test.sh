@@ -65,53 +65,98 @@ trees=(win64)
 declare -A what=([win]="the shipped 32-bit exe" [win64]="64-bit twin")
 [ "$KORVANE_HOST32" = yes ] || what[win64]="64-bit twin; this host cannot run 32-bit programs"
 
-# The end-to-end suite and the soak against the exe of one tree, in the background on a screen
-# of its own; its output goes to build/logs/<tree>.log and is shown once it has ended.
-declare -A suite_pid suite_start
-start_suite() {
-  local tree=$1
-  echo "== end-to-end tests and soak under Wine started: build/$tree/korvane.exe (${what[$tree]})"
-  suite_start[$tree]=$SECONDS
+# The end-to-end programs and the soak run in two lanes side by side, each in the background on
+# an Xvfb screen and in a Wine prefix of its own (the programs of one prefix share its wineserver,
+# registry and the program's single-instance mutex, so within a lane they run one at a time):
+# where the host runs 32-bit programs, one lane per exe; elsewhere the twin's programs are split
+# over two prefixes of build/win64. A lane's output goes to build/logs/<lane>.log and is shown
+# once it has ended. The second lane of a split tree takes the longest programs, whose time is
+# mostly fixed waiting: the soak and the takeover test.
+second_lane='^(soak_2min|protect_takeover_e2e|protect_lock_e2e|hostile_.*)$'
+lanes=()
+if [ "$KORVANE_HOST32" = yes ]; then
+  declare -A lane_tree=([win]=win [win64]=win64) lane_select=([win]="" [win64]="") lane_prefix=([win]="" [win64]="")
+  lane_order=(win64 win)
+else
+  declare -A lane_tree=([win64]=win64 [win64-2]=win64) lane_select=([win64]="-E '$second_lane'" [win64-2]="-R '$second_lane'")
+  declare -A lane_prefix=([win64]="" [win64-2]=wineprefix-2)
+  lane_order=(win64 win64-2)
+fi
+declare -A lane_pid lane_start
+start_lane() {
+  local lane=$1 tree=${lane_tree[$1]}
+  echo "== end-to-end tests and soak under Wine started: build/$tree/korvane.exe (${what[$tree]})${lane_select[$lane]:+, lane $lane}"
+  lane_start[$lane]=$SECONDS
   (
+    export KORVANE_PREFIX=${lane_prefix[$lane]:-wineprefix}
     if ! scripts/wine-prefix.sh "build/$tree"; then
-      echo "test: Wine prefix of build/$tree failed"
+      echo "test: Wine prefix $KORVANE_PREFIX of build/$tree failed"
       exit 1
     fi
     scripts/on-xvfb.sh bash -c \
-      ". scripts/wine-env.sh build/$tree && cd build/$tree && ctest --output-on-failure -L 'e2e|soak'; wineserver -k"
-  ) >"$logs/$tree.log" 2>&1 &
-  suite_pid[$tree]=$!
+      ". scripts/wine-env.sh build/$tree && cd build/$tree && ctest --output-on-failure -L 'e2e|soak' ${lane_select[$lane]}; wineserver -k"
+  ) >"$logs/$lane.log" 2>&1 &
+  lane_pid[$lane]=$!
+  lanes+=("$lane")
+}
+start_suite() {
+  local lane
+  for lane in "${lane_order[@]}"; do
+    [ "${lane_tree[$lane]}" = "$1" ] && start_lane "$lane"
+  done
 }
 
 suites=()
 finish_suite() {
-  local tree=$1 before_p=$passed before_f=$failed
-  wait "${suite_pid[$tree]}"
-  times+=("e2e build/$tree $((SECONDS - suite_start[$tree])) s")
-  echo "== end-to-end tests and soak under Wine: build/$tree/korvane.exe (${what[$tree]})"
-  cat "$logs/$tree.log"
-  if grep -q '^test: Wine prefix' "$logs/$tree.log"; then
-    step_failed "Wine prefix of build/$tree"
-  else
-    count "$logs/$tree.log"
-  fi
+  local tree=$1 before_p=$passed before_f=$failed lane
+  for lane in "${lane_order[@]}"; do
+    [ "${lane_tree[$lane]}" = "$tree" ] && [ -n "${lane_pid[$lane]:-}" ] || continue
+    wait "${lane_pid[$lane]}"
+    times+=("e2e $lane (build/$tree) $((SECONDS - lane_start[$lane])) s")
+    echo "== end-to-end tests and soak under Wine: build/$tree/korvane.exe (${what[$tree]})${lane_select[$lane]:+, lane $lane}"
+    cat "$logs/$lane.log"
+    if grep -q '^test: Wine prefix' "$logs/$lane.log"; then
+      step_failed "Wine prefix of build/$tree"
+    else
+      count "$logs/$lane.log"
+    fi
+  done
   suites+=("e2e: build/$tree/korvane.exe (${what[$tree]}): $((passed - before_p)) passed, $((failed - before_f)) failed")
 }
 
+package() {
+  # The listing is read whole before it is searched: "unzip -l | grep -q" under pipefail fails at
+  # random when grep stops reading early and unzip dies of SIGPIPE.
+  local zip listing
+  if [ "${built[win]}" = yes ] && cmake --build build/win --target package_zip >/dev/null &&
+     zip=$(ls build/win/korvane-*.zip | head -1) &&
+     unzip -p "$zip" korvane/KORVANE.EXE > "$logs/packaged.exe" && cmp -s "$logs/packaged.exe" build/win/korvane.exe &&
+     unzip -p "$zip" korvane/KORVANE.HLP > "$logs/packaged.hlp" && cmp -s "$logs/packaged.hlp" build/win/Korvane.hlp &&
+     listing=$(unzip -l "$zip") && grep -q korvane/README.TXT <<<"$listing" &&
+     grep -q korvane/LICENSE.TXT <<<"$listing"; then
+    echo "package: $zip"
+    passed=$((passed + 1))
+  else
+    step_failed "package"
+  fi
+}
 # The cross builds come first: the end-to-end suites, the longest stage, wait for them. Each
-# suite starts as soon as its exe is built.
+# suite starts as soon as its exe is built; the package is made and checked before the shipped
+# exe's suite starts, which moves the help file aside for a while.
 echo "== cross builds: the shipped 32-bit exe (build/win) and its 64-bit twin (build/win64)"
-cross_start=$SECONDS
 declare -A built=([win]=no [win64]=no)
 for tree in win64 win; do
-  if scripts/build-win.sh "$tree"; then
+  if timed "cross build $tree" scripts/build-win.sh "$tree"; then
     built[$tree]=yes
-    if [[ " ${trees[*]} " == *" $tree "* ]]; then start_suite "$tree"; fi
   else
     step_failed "cross build of build/$tree ($([ "$tree" = win ] && echo 32-bit || echo 64-bit twin))"
   fi
+  if [ "$tree" = win ]; then
+    echo "== package: the zip holds the exe the tests ran and its help file"
+    timed package package
+  fi
+  if [ "${built[$tree]}" = yes ] && [[ " ${trees[*]} " == *" $tree "* ]]; then start_suite "$tree"; fi
 done
-times+=("cross builds $((SECONDS - cross_start)) s")
 
 # The rest runs beside the suites at the lowest priority, so that their programs keep the
 # processor when they need it: most of their time is spent waiting.
@@ -150,30 +195,11 @@ fuzz() {
 echo "== fuzz targets, a short run each (scripts/fuzz.sh runs them longer)"
 timed fuzz fuzz
 
-package() {
-  # The listing is read whole before it is searched: "unzip -l | grep -q" under pipefail fails at
-  # random when grep stops reading early and unzip dies of SIGPIPE.
-  local zip listing
-  if [ "${built[win]}" = yes ] && nice -n 19 cmake --build build/win --target package_zip >/dev/null &&
-     zip=$(ls build/win/korvane-*.zip | head -1) &&
-     unzip -p "$zip" korvane/KORVANE.EXE > "$logs/packaged.exe" && cmp -s "$logs/packaged.exe" build/win/korvane.exe &&
-     unzip -p "$zip" korvane/KORVANE.HLP > "$logs/packaged.hlp" && cmp -s "$logs/packaged.hlp" build/win/Korvane.hlp &&
-     listing=$(unzip -l "$zip") && grep -q korvane/README.TXT <<<"$listing" &&
-     grep -q korvane/LICENSE.TXT <<<"$listing"; then
-    echo "package: $zip"
-    passed=$((passed + 1))
-  else
-    step_failed "package"
-  fi
-}
-echo "== package: the zip holds the exe the tests ran and its help file"
-timed package package
-
 for tree in "${trees[@]}"; do
   if [ "${built[$tree]}" = yes ]; then finish_suite "$tree"; fi
 done
 
-echo "== wall time of each stage (the suites ran beside the native, fuzz and package stages)"
+echo "== wall time of each stage (the end-to-end lanes ran beside each other and the native and fuzz stages)"
 for t in "${times[@]}"; do echo "time: $t"; done
 for line in "${suites[@]}"; do echo "$line"; done
 echo "$passed passed, $failed failed"
