@@ -65,63 +65,46 @@ trees=(win64)
 declare -A what=([win]="the shipped 32-bit exe" [win64]="64-bit twin")
 [ "$KORVANE_HOST32" = yes ] || what[win64]="64-bit twin; this host cannot run 32-bit programs"
 
-# The end-to-end programs and the soak run in two lanes side by side, each in the background on
-# an Xvfb screen and in a Wine prefix of its own (the programs of one prefix share its wineserver,
-# registry and the program's single-instance mutex, so within a lane they run one at a time):
-# where the host runs 32-bit programs, one lane per exe; elsewhere the twin's programs are split
-# over two prefixes of build/win64. A lane's output goes to build/logs/<lane>.log and is shown
-# once it has ended. The second lane of a split tree takes the longest programs, whose time is
-# mostly fixed waiting: the soak and the takeover test.
-second_lane='^(soak_2min|protect_takeover_e2e|protect_lock_e2e|hostile_.*)$'
-lanes=()
+# The end-to-end programs and the soaks run in lanes side by side, each in the background on an
+# Xvfb screen and in a Wine prefix of its own (the programs of one prefix share its wineserver,
+# registry and the program's single-instance mutex, so within a lane they run one at a time).
+# Where the host runs 32-bit programs there is an end-to-end lane per exe; elsewhere the twin's
+# programs are split over two prefixes of build/win64. The soaks, whose answer-time target needs
+# the processor when it asks, run in a lane of their own (prefix "wineprefix-soak", one exe after
+# the other) while the end-to-end lanes run at a lower priority (nice 5); their checks wait for
+# states, with time to spare. A lane's output goes to build/logs/<lane>.log and is shown once it
+# has ended.
+second_lane='^(protect_.*|hostile_.*|perf_page_e2e|process_debugger_e2e)$'
 if [ "$KORVANE_HOST32" = yes ]; then
-  declare -A lane_tree=([win]=win [win64]=win64) lane_select=([win]="" [win64]="") lane_prefix=([win]="" [win64]="")
-  lane_order=(win64 win)
+  declare -A lane_trees=([win]=win [win64]=win64 [soak]="win64 win")
+  declare -A lane_select=([win]="-L e2e" [win64]="-L e2e" [soak]="-L soak")
+  declare -A lane_prefix=([win]=wineprefix [win64]=wineprefix [soak]=wineprefix-soak)
+  lane_order=(win64 win soak)
 else
-  declare -A lane_tree=([win64]=win64 [win64-2]=win64) lane_select=([win64]="-E '$second_lane'" [win64-2]="-R '$second_lane'")
-  declare -A lane_prefix=([win64]="" [win64-2]=wineprefix-2)
-  lane_order=(win64 win64-2)
+  declare -A lane_trees=([win64]=win64 [win64-2]=win64 [soak]=win64)
+  declare -A lane_select=([win64]="-L e2e -E '$second_lane'" [win64-2]="-L e2e -R '$second_lane'" [soak]="-L soak")
+  declare -A lane_prefix=([win64]=wineprefix [win64-2]=wineprefix-2 [soak]=wineprefix-soak)
+  lane_order=(win64 win64-2 soak)
 fi
+declare -A lane_nice=([soak]=0)
 declare -A lane_pid lane_start
 start_lane() {
-  local lane=$1 tree=${lane_tree[$1]}
-  echo "== end-to-end tests and soak under Wine started: build/$tree/korvane.exe (${what[$tree]})${lane_select[$lane]:+, lane $lane}"
+  local lane=$1 tree
+  echo "== end-to-end lane $lane started: ${lane_select[$lane]} of build/${lane_trees[$lane]// / and build/}"
   lane_start[$lane]=$SECONDS
   (
-    export KORVANE_PREFIX=${lane_prefix[$lane]:-wineprefix}
-    if ! scripts/wine-prefix.sh "build/$tree"; then
-      echo "test: Wine prefix $KORVANE_PREFIX of build/$tree failed"
-      exit 1
-    fi
-    scripts/on-xvfb.sh bash -c \
-      ". scripts/wine-env.sh build/$tree && cd build/$tree && ctest --output-on-failure -L 'e2e|soak' ${lane_select[$lane]}; wineserver -k"
-  ) >"$logs/$lane.log" 2>&1 &
+    export KORVANE_PREFIX=${lane_prefix[$lane]}
+    for tree in ${lane_trees[$lane]}; do
+      if ! scripts/wine-prefix.sh "build/$tree"; then
+        echo "test: Wine prefix $KORVANE_PREFIX of build/$tree failed"
+        continue
+      fi
+      nice -n "${lane_nice[$lane]:-5}" scripts/on-xvfb.sh bash -c \
+        ". scripts/wine-env.sh build/$tree && cd build/$tree && ctest --output-on-failure ${lane_select[$lane]}; wineserver -k" \
+        >"$logs/lane-$lane-$tree.log" 2>&1
+    done
+  ) >"$logs/lane-$lane.log" 2>&1 &
   lane_pid[$lane]=$!
-  lanes+=("$lane")
-}
-start_suite() {
-  local lane
-  for lane in "${lane_order[@]}"; do
-    [ "${lane_tree[$lane]}" = "$1" ] && start_lane "$lane"
-  done
-}
-
-suites=()
-finish_suite() {
-  local tree=$1 before_p=$passed before_f=$failed lane
-  for lane in "${lane_order[@]}"; do
-    [ "${lane_tree[$lane]}" = "$tree" ] && [ -n "${lane_pid[$lane]:-}" ] || continue
-    wait "${lane_pid[$lane]}"
-    times+=("e2e $lane (build/$tree) $((SECONDS - lane_start[$lane])) s")
-    echo "== end-to-end tests and soak under Wine: build/$tree/korvane.exe (${what[$tree]})${lane_select[$lane]:+, lane $lane}"
-    cat "$logs/$lane.log"
-    if grep -q '^test: Wine prefix' "$logs/$lane.log"; then
-      step_failed "Wine prefix of build/$tree"
-    else
-      count "$logs/$lane.log"
-    fi
-  done
-  suites+=("e2e: build/$tree/korvane.exe (${what[$tree]}): $((passed - before_p)) passed, $((failed - before_f)) failed")
 }
 
 package() {
@@ -140,9 +123,9 @@ package() {
     step_failed "package"
   fi
 }
-# The cross builds come first: the end-to-end suites, the longest stage, wait for them. Each
-# suite starts as soon as its exe is built; the package is made and checked before the shipped
-# exe's suite starts, which moves the help file aside for a while.
+# The cross builds come first: the end-to-end suites, the longest stage, wait for them. The
+# lanes start once both exes are built (the twin first, which is quicker to link); the package is
+# made and checked before, as the help test moves the help file aside for a while.
 echo "== cross builds: the shipped 32-bit exe (build/win) and its 64-bit twin (build/win64)"
 declare -A built=([win]=no [win64]=no)
 for tree in win64 win; do
@@ -151,11 +134,14 @@ for tree in win64 win; do
   else
     step_failed "cross build of build/$tree ($([ "$tree" = win ] && echo 32-bit || echo 64-bit twin))"
   fi
-  if [ "$tree" = win ]; then
-    echo "== package: the zip holds the exe the tests ran and its help file"
-    timed package package
-  fi
-  if [ "${built[$tree]}" = yes ] && [[ " ${trees[*]} " == *" $tree "* ]]; then start_suite "$tree"; fi
+done
+echo "== package: the zip holds the exe the tests ran and its help file"
+timed package package
+for lane in "${lane_order[@]}"; do
+  runnable=""
+  for tree in ${lane_trees[$lane]}; do [ "${built[$tree]}" = yes ] && runnable+=" $tree"; done
+  lane_trees[$lane]=${runnable# }
+  [ -n "${lane_trees[$lane]}" ] && start_lane "$lane"
 done
 
 # The rest runs beside the suites at the lowest priority, so that their programs keep the
@@ -195,11 +181,34 @@ fuzz() {
 echo "== fuzz targets, a short run each (scripts/fuzz.sh runs them longer)"
 timed fuzz fuzz
 
+# Each lane's output, then a line per exe: the counts of its end-to-end programs and its soak.
+declare -A tree_passed tree_failed
+for lane in "${lane_order[@]}"; do
+  [ -n "${lane_pid[$lane]:-}" ] || continue
+  wait "${lane_pid[$lane]}"
+  times+=("e2e lane $lane (build/${lane_trees[$lane]// / and build/}) $((SECONDS - lane_start[$lane])) s")
+  cat "$logs/lane-$lane.log"
+  for tree in ${lane_trees[$lane]}; do
+    before_p=$passed
+    before_f=$failed
+    echo "== end-to-end tests and soak under Wine: build/$tree/korvane.exe (${what[$tree]}), lane $lane (${lane_select[$lane]})"
+    if grep -q "^test: Wine prefix .* of build/$tree failed" "$logs/lane-$lane.log"; then
+      step_failed "Wine prefix ${lane_prefix[$lane]} of build/$tree"
+    else
+      cat "$logs/lane-$lane-$tree.log"
+      count "$logs/lane-$lane-$tree.log"
+    fi
+    tree_passed[$tree]=$(( ${tree_passed[$tree]:-0} + passed - before_p ))
+    tree_failed[$tree]=$(( ${tree_failed[$tree]:-0} + failed - before_f ))
+  done
+done
+suites=()
 for tree in "${trees[@]}"; do
-  if [ "${built[$tree]}" = yes ]; then finish_suite "$tree"; fi
+  [ "${built[$tree]}" = yes ] || continue
+  suites+=("e2e: build/$tree/korvane.exe (${what[$tree]}): ${tree_passed[$tree]:-0} passed, ${tree_failed[$tree]:-0} failed")
 done
 
-echo "== wall time of each stage (the end-to-end lanes ran beside each other and the native and fuzz stages)"
+echo "== wall time of each stage (the end-to-end lanes ran side by side, beside the native and fuzz stages)"
 for t in "${times[@]}"; do echo "time: $t"; done
 for line in "${suites[@]}"; do echo "$line"; done
 echo "$passed passed, $failed failed"
