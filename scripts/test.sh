@@ -91,7 +91,8 @@ declare -A lane_pid lane_start
 start_lane() {
   local lane=$1 tree
   echo "== end-to-end lane $lane started: ${lane_select[$lane]} of build/${lane_trees[$lane]// / and build/}"
-  lane_start[$lane]=$SECONDS
+  lane_start[$lane]=$(date +%s)
+  rm -f "$logs/lane-$lane.end"
   (
     export KORVANE_PREFIX=${lane_prefix[$lane]}
     for tree in ${lane_trees[$lane]}; do
@@ -103,6 +104,7 @@ start_lane() {
         ". scripts/wine-env.sh build/$tree && cd build/$tree && ctest --output-on-failure ${lane_select[$lane]}; wineserver -k" \
         >"$logs/lane-$lane-$tree.log" 2>&1
     done
+    date +%s >"$logs/lane-$lane.end"
   ) >"$logs/lane-$lane.log" 2>&1 &
   lane_pid[$lane]=$!
 }
@@ -186,7 +188,7 @@ declare -A tree_passed tree_failed
 for lane in "${lane_order[@]}"; do
   [ -n "${lane_pid[$lane]:-}" ] || continue
   wait "${lane_pid[$lane]}"
-  times+=("e2e lane $lane (build/${lane_trees[$lane]// / and build/}) $((SECONDS - lane_start[$lane])) s")
+  times+=("e2e lane $lane (build/${lane_trees[$lane]// / and build/}) $(( $(cat "$logs/lane-$lane.end" 2>/dev/null || date +%s) - lane_start[$lane] )) s")
   cat "$logs/lane-$lane.log"
   for tree in ${lane_trees[$lane]}; do
     before_p=$passed
