@@ -68,24 +68,27 @@ declare -A what=([win]="the shipped 32-bit exe" [win64]="64-bit twin")
 # The end-to-end programs and the soaks run in lanes side by side, each in the background on an
 # Xvfb screen and in a Wine prefix of its own (the programs of one prefix share its wineserver,
 # registry and the program's single-instance mutex, so within a lane they run one at a time).
-# Where the host runs 32-bit programs there is an end-to-end lane per exe; elsewhere the twin's
-# programs are split over two prefixes of build/win64. The soaks, whose answer-time target needs
-# the processor when it asks, run in a lane of their own (prefix "wineprefix-soak", one exe after
-# the other) while the end-to-end lanes run at a lower priority (nice 5); their checks wait for
-# states, with time to spare. A lane's output goes to build/logs/<lane>.log and is shown once it
-# has ended.
-second_lane='^(protect_.*|hostile_.*|perf_page_e2e|process_debugger_e2e)$'
-if [ "$KORVANE_HOST32" = yes ]; then
-  declare -A lane_trees=([win]=win [win64]=win64 [soak]="win64 win")
-  declare -A lane_select=([win]="-L e2e" [win64]="-L e2e" [soak]="-L soak")
-  declare -A lane_prefix=([win]=wineprefix [win64]=wineprefix [soak]=wineprefix-soak)
-  lane_order=(win64 win soak)
-else
-  declare -A lane_trees=([win64]=win64 [win64-2]=win64 [soak]=win64)
-  declare -A lane_select=([win64]="-L e2e -E '$second_lane'" [win64-2]="-L e2e -R '$second_lane'" [soak]="-L soak")
-  declare -A lane_prefix=([win64]=wineprefix [win64-2]=wineprefix-2 [soak]=wineprefix-soak)
-  lane_order=(win64 win64-2 soak)
-fi
+# Each exe's programs are split over two lanes, in two prefixes of its tree. The soaks, whose
+# answer-time target needs the processor when it asks, run in a lane of their own (prefix
+# "wineprefix-soak", one exe after the other) while the end-to-end lanes run at a lower priority
+# (nice 5); their checks wait for states, with time to spare. A lane's output goes to
+# build/logs/lane-<lane>-<tree>.log and is shown once the lane has ended.
+second_lane='^(protect_.*|hostile_.*|perf_page_e2e|process_debugger_e2e|apps_hang_e2e)$'
+declare -A lane_trees lane_select lane_prefix
+lane_order=()
+for tree in "${trees[@]}"; do
+  lane_trees[$tree]=$tree
+  lane_select[$tree]="-L e2e -E '$second_lane'"
+  lane_prefix[$tree]=wineprefix
+  lane_trees[$tree-2]=$tree
+  lane_select[$tree-2]="-L e2e -R '$second_lane'"
+  lane_prefix[$tree-2]=wineprefix-2
+  lane_order+=("$tree" "$tree-2")
+done
+lane_trees[soak]=${trees[*]}
+lane_select[soak]="-L soak"
+lane_prefix[soak]=wineprefix-soak
+lane_order+=(soak)
 declare -A lane_nice=([soak]=0)
 declare -A lane_pid lane_start
 start_lane() {
