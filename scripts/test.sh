@@ -146,6 +146,7 @@ for lane in "${lane_order[@]}"; do
   runnable=""
   for tree in ${lane_trees[$lane]}; do [ "${built[$tree]}" = yes ] && runnable+=" $tree"; done
   lane_trees[$lane]=${runnable# }
+  [ "$lane" = soak ] && [ "${KORVANE_SOAK_AFTER:-}" = 1 ] && continue
   [ -n "${lane_trees[$lane]}" ] && start_lane "$lane"
 done
 
@@ -185,6 +186,15 @@ fuzz() {
 }
 echo "== fuzz targets, a short run each (scripts/fuzz.sh runs them longer)"
 timed fuzz fuzz
+
+# KORVANE_SOAK_AFTER=1 starts the soaks only once the end-to-end lanes have ended (longer, but
+# the soak then has the machine to itself).
+if [ "${KORVANE_SOAK_AFTER:-}" = 1 ] && [ -n "${lane_trees[soak]}" ]; then
+  for lane in "${lane_order[@]}"; do
+    [ -n "${lane_pid[$lane]:-}" ] && wait "${lane_pid[$lane]}"
+  done
+  start_lane soak
+fi
 
 # Each lane's output, then a line per exe: the counts of its end-to-end programs and its soak.
 declare -A tree_passed tree_failed
