@@ -14,6 +14,8 @@ load=${2:-all}
 if [ -z "${KORVANE_SOAK_BUILD:-}" ]; then
   scripts/setup.sh >/dev/null || { echo "soak: setup failed" >&2; exit 1; }
   # The shipped exe where this host runs 32-bit programs, its 64-bit twin elsewhere.
+  KORVANE_HOST_USE32="the soak runs build/win/korvane.exe"
+  KORVANE_HOST_USE64="the soak runs the 64-bit twin build/win64/korvane.exe"
   . scripts/host-arch.sh
   tree=win
   [ "$KORVANE_HOST32" = yes ] || tree=win64

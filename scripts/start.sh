@@ -5,14 +5,18 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 fail() { echo "start: $1 failed" >&2; exit 1; }
-scripts/setup.sh || fail "setup"
-. scripts/host-arch.sh
-if [ "$KORVANE_HOST32" = yes ]; then
-  tree=win
-else
-  tree=win64
-  echo "start: running the 64-bit twin build/win64/korvane.exe; build/win/korvane.exe is what ships"
+# Setup, then the rest in a fresh process: the C library reads its list of locales once per
+# process, so one started before setup generated zh_CN.UTF-8 would never find it (and bash would
+# warn when the Wine settings name it).
+if [ -z "${KORVANE_START_SET_UP:-}" ]; then
+  scripts/setup.sh || fail "setup"
+  exec env KORVANE_START_SET_UP=1 "$0" "$@"
 fi
+KORVANE_HOST_USE32="starting build/win/korvane.exe"
+KORVANE_HOST_USE64="starting the 64-bit twin build/win64/korvane.exe (build/win/korvane.exe is what ships)"
+. scripts/host-arch.sh
+tree=win
+[ "$KORVANE_HOST32" = yes ] || tree=win64
 scripts/build-win.sh "$tree" || fail "cross build of build/$tree"
 scripts/wine-prefix.sh "build/$tree" || fail "Wine prefix of build/$tree"
 . scripts/wine-env.sh "build/$tree"

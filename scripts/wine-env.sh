@@ -31,8 +31,11 @@ case ":$PATH:" in *":$_bin:"*) ;; *) export PATH="$_bin:$PATH" ;; esac
 export WINELOADER=$_loader
 export WINESERVER=$_server
 unset _bin _loader _server
-export WINEPREFIX="$KORVANE_BUILD_DIR/wineprefix"
-export WINEDEBUG=-all
+# KORVANE_PREFIX, when set, names another prefix folder in the tree, so that two runs of one
+# tree's programs can go on side by side without sharing a wineserver, registry or mutex.
+export WINEPREFIX="$KORVANE_BUILD_DIR/${KORVANE_PREFIX:-wineprefix}"
+# KORVANE_WINEDEBUG, when set, replaces the default (e.g. +seh,+process to chase a crash).
+export WINEDEBUG=${KORVANE_WINEDEBUG:--all}
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 # No Mono/Gecko installer prompts, no desktop menu entries written to the host.

@@ -49,6 +49,8 @@ bool StartHidden(Program& p)
     CloseHandle(pi.hThread);
     p.process = pi.hProcess;
     p.pid = pi.dwProcessId;
+    // Under Wine a process caught by a snapshot while it is still being created has no name yet.
+    WaitForInputIdle(pi.hProcess, 10000);
     return true;
 }
 
@@ -83,10 +85,10 @@ E2E_TEST(LongPathsAndNamesGetOneRowWithTheNameCutTo79)
     EXPECT_EQ(programs[1].path.size(), 80u);
     EXPECT_EQ(programs[2].path.size(), 81u);
 
-    ProcessTab s;
-    CHECK_TRUE(s.Start());
     for (Program& p : programs)
         CHECK_TRUE(StartHidden(p));
+    ProcessTab s;
+    CHECK_TRUE(s.Start());
 
     for (const Program& p : programs) {
         printf("    %u-byte name, %u-byte path\n", static_cast<unsigned>(p.name.size()),

@@ -90,17 +90,17 @@ E2E_TEST(HostileTitlesAreListedOnceRetitledAndRemoved)
         args += " x:" + Hex(t.bytes);
     TestWindows test(args);
     CHECK_TRUE(test.Process());
-    const DWORD pid = test.Pid();
     std::vector<HWND> windows;
-    EXPECT_TRUE(WaitUntil([&] {
+    EXPECT_TRUE(test.WaitShown([&] {
         windows.clear();
-        for (HWND h : TopLevelWindows(pid)) {
+        for (HWND h : TopLevelWindows(test.Pid())) {
             if (IsWindowVisible(h) && !GetWindow(h, GW_OWNER))
                 windows.push_back(h);
         }
         return windows.size() >= titles.size();
-    }, 10000, 100));
+    }));
     EXPECT_EQ(windows.size(), titles.size());
+    const DWORD pid = test.Pid();
 
     // Wine keeps titles in UTF-16: bytes that are no GBK text do not reach it as they were, and a
     // lone lead byte leaves an empty title, which is never listed.

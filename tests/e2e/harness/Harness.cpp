@@ -104,6 +104,32 @@ bool Korvane::Launch(const char* application, const std::string& commandLine, co
     return true;
 }
 
+std::string HowItEnded(DWORD exitCode)
+{
+    char text[160];
+    const char* meaning = "";
+    switch (exitCode) {
+    case 0x80000101: meaning = " (Wine's code for an abort of the process's Linux side: SIGABRT, which the C library "
+                               "raises on a corrupted heap)"; break;
+    case 0xC0000005: meaning = " (access violation)"; break;
+    case 0xC0000374: meaning = " (heap corruption)"; break;
+    case 0xC00000FD: meaning = " (stack overflow)"; break;
+    default: break;
+    }
+    snprintf(text, sizeof text, "exit code 0x%08lX%s", static_cast<unsigned long>(exitCode), meaning);
+    return text;
+}
+
+bool ReportEndedHelper(const char* name, DWORD pid, HANDLE process)
+{
+    DWORD code = STILL_ACTIVE;
+    if (!process || !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE || code == 0)
+        return false;
+    printf("    helper %s (pid %lu) died on its own: %s\n", name, static_cast<unsigned long>(pid),
+           HowItEnded(code).c_str());
+    return true;
+}
+
 HWND Korvane::StartReady(const std::string& args, DWORD timeoutMs)
 {
     return Start(args) ? WaitReady(timeoutMs) : nullptr;
@@ -133,7 +159,7 @@ HWND Korvane::WaitReady(DWORD timeoutMs)
     }, timeoutMs, 5);
     if (!m_hwnd)
         printf("    korvane.exe (pid %lu) has no ready main window (%s)\n", m_pi.dwProcessId,
-               Running() ? "still running" : "process ended");
+               Running() ? "still running" : ("process ended, " + HowItEnded(ExitCode())).c_str());
     return m_hwnd;
 }
 

@@ -50,10 +50,13 @@ public:
     // line handed on exactly as given (Wine then quotes nothing).
     bool StartAs(const std::string& path, const std::string& commandLine);
     // Start and wait until the main window is ready; returns the window or nullptr.
-    HWND StartReady(const std::string& args = "", DWORD timeoutMs = 10000);
+    // The default wait is generous: a start under Wine on a busy machine (two suites side by
+    // side, a build beside them) can take well over ten seconds; bench/startup.sh measures it.
+    HWND StartReady(const std::string& args = "", DWORD timeoutMs = kStartMs);
     // Waits until start-up has finished: the program runs in the high priority class (its last
     // start-up step but the hot keys) and its main window, with three tabs, answers WM_NULL.
-    HWND WaitReady(DWORD timeoutMs = 10000);
+    HWND WaitReady(DWORD timeoutMs = kStartMs);
+    static const DWORD kStartMs = 30000;
     // One look at that state: the ready main window or nullptr.
     HWND ReadyWindow() const;
     HWND Window() const { return m_hwnd; }
@@ -80,6 +83,13 @@ void EndStrayKorvanes();
 // Prints each korvane.exe of this prefix: its top-level windows and whether they answer, and the
 // state of its Linux process.
 void DescribeKorvanes();
+
+// How a process ended, from its exit code: "exit code 0x80000101 (...)" with the meaning of the
+// codes Wine gives a process that crashed.
+std::string HowItEnded(DWORD exitCode);
+// A helper program of a test (not korvane.exe) that is found ended on its own with a code other
+// than 0: prints one line naming it, its process id and how it ended, and returns true.
+bool ReportEndedHelper(const char* name, DWORD pid, HANDLE process);
 
 // Top-level window of class "#32770" titled "Windows 任务管理器"; pid 0 = any process.
 HWND FindMainWindow(DWORD pid = 0);
