@@ -78,14 +78,21 @@ private:
     // The page shown (by the tab or with the window) catches up on what its refreshes skipped
     // while it could not be seen.
     void CatchUpShownPage();
+    // The timers whose work only shows in the window (the status bar's, the Applications and
+    // Processes pages'): stopped while it is hidden or minimised, started again when it is
+    // shown. The Performance page's timer keeps running for the tray icon.
+    void RunWindowTimers(bool run);
     // Writes a status field only when its text changes.
     void SetStatusField(int id, const char* text);
 
     bool m_bShownOnScreen = false;
+    bool m_bWindowTimersRun = true;
+    int m_nStatusPeriod = -1;  // the status bar keeps the period it had at start-up
     CShownRefresh m_statusShown;
     CRefreshPacer m_statusPacer;
     CWin32FineClock m_clock;
-    char m_szStatusFormats[3][64] = {};  // the status bar's format strings, loaded once
+    char m_szStatusFormats[3][64] = {};
+    HWND m_hStatusFields[3] = {};  // the three status fields, looked up once  // the status bar's format strings, loaded once
 };
 
 // Starts or restarts a refresh timer with a speed's period; the paused speed stops it.
