@@ -34,8 +34,8 @@ const UINT WM_RETURN_TO_LOCK = WM_APP + 0x40;
 const UINT WM_SHOWN_ON_SCREEN = WM_APP + 0x41;
 // Posted to itself when it lost the activation during the takeover, checked once the change is over.
 const UINT WM_TAKEOVER_KEYBOARD = WM_APP + 0x42;
-// Posted to itself at the end of its initialisation: a window still hidden then (a start in the
-// notification area) stops the timers that only serve the window.
+// Posted to itself at the end of its initialisation: from then on the timers that only serve
+// what can be seen run only while it can (a start in the notification area stops them all).
 const UINT WM_STARTED_HIDDEN = WM_APP + 0x43;
 
 const char* const kTabTexts[] = {"应用程序", "进程", "性能"};
@@ -135,6 +135,7 @@ void CKorvaneDlg::SelectPage(int nPage)
         return;
     pages[nPage]->SetWindowPos(HWND_TOP, kPageX, kPageY, 0, 0, SWP_NOSIZE);
     pages[nPage]->ShowWindow(SW_SHOW);
+    RunWindowTimers();
     // The Performance page draws straight on the screen, so what it showed went with its hiding;
     // hidden, it refreshed without drawing and is behind now: it draws again at once.
     CatchUpShownPage();
@@ -150,14 +151,17 @@ void CKorvaneDlg::CatchUpShownPage()
         m_pPerformancePage->OnShown();
 }
 
-void CKorvaneDlg::RunWindowTimers(bool run)
+void CKorvaneDlg::RunWindowTimers()
 {
-    if (run == m_bWindowTimersRun)
+    if (!m_bStarted || !m_pProcessPage)
         return;
-    m_bWindowTimersRun = run;
-    m_pApplicationsPage->RunTimers(run);
-    m_pProcessPage->RunTimer(run);
-    if (run) {
+    bool shown = IsShownOnScreen();
+    m_pApplicationsPage->RunTimers(shown && m_pApplicationsPage->IsWindowVisible());
+    m_pProcessPage->RunTimer(shown);
+    if (shown == m_bStatusTimerRuns)
+        return;
+    m_bStatusTimerRuns = shown;
+    if (shown) {
         ArmRefreshTimer(*this, TIMER_REFRESH, m_nStatusPeriod);
     } else {
         KillTimer(TIMER_REFRESH);
@@ -248,17 +252,18 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         bool shown = IsShownOnScreen();
         if (shown && !m_bShownOnScreen)
             PostMessage(WM_SHOWN_ON_SCREEN);
-        if (shown != m_bShownOnScreen && m_pProcessPage)
-            RunWindowTimers(shown);
+        bool changed = shown != m_bShownOnScreen;
         m_bShownOnScreen = shown;
+        if (changed)
+            RunWindowTimers();
         return CDialog::WindowProc(msg, wParam, lParam);
     }
     case WM_SHOWN_ON_SCREEN:
         OnShownOnScreen();
         return TRUE;
     case WM_STARTED_HIDDEN:
-        if (!IsShownOnScreen() && m_pProcessPage)
-            RunWindowTimers(false);
+        m_bStarted = true;
+        RunWindowTimers();
         return TRUE;
     case WM_WINDOWPOSCHANGING:
         // While locked the window stays hidden, whoever asks to show it (a second instance calls

@@ -78,15 +78,17 @@ private:
     // The page shown (by the tab or with the window) catches up on what its refreshes skipped
     // while it could not be seen.
     void CatchUpShownPage();
-    // The timers whose work only shows in the window (the status bar's, the Applications and
-    // Processes pages'): stopped while it is hidden or minimised, started again when it is
-    // shown. The Performance page's timer keeps running for the tray icon.
-    void RunWindowTimers(bool run);
+    // The timers whose work only shows in the window: the status bar's and the Processes
+    // page's run while the window is on the screen, the Applications page's while its page is
+    // shown there too.
+    // The Performance page's timer keeps running for the tray icon.
+    void RunWindowTimers();
     // Writes a status field only when its text changes.
     void SetStatusField(int id, const char* text);
 
     bool m_bShownOnScreen = false;
-    bool m_bWindowTimersRun = true;
+    bool m_bStarted = false;  // initialisation is over: the window's timers follow what is shown
+    bool m_bStatusTimerRuns = true;
     int m_nStatusPeriod = -1;  // the status bar keeps the period it had at start-up
     CShownRefresh m_statusShown;
     CRefreshPacer m_statusPacer;

@@ -123,6 +123,7 @@ BOOL CApplicationsPage::OnInitDialog()
     g_pLatePage = this;
     RefreshWindowList();
     StartHangCheck();
+    m_bTimersRun = false;
     RunTimers(true);
     return TRUE;
 }
@@ -139,6 +140,8 @@ void CApplicationsPage::RefreshWindowList()
 
 void CApplicationsPage::RunTimers(bool run)
 {
+    if (run == m_bTimersRun)
+        return;
     m_bTimersRun = run;
     if (!run) {
         KillTimer(TIMER_REFRESH);

@@ -24,8 +24,8 @@ public:
     // The page has come into view (its tab chosen, the main window shown or restored): the list
     // and the hang check that the timers skipped while it could not be seen run at once.
     void OnShown();
-    // The timers: stopped while the main window cannot be seen (the page is then behind and
-    // catches up when shown), started again when it can; the list's period follows the speed.
+    // The timers: stopped while the page cannot be seen (it is then behind and catches up when
+    // shown), started again when it can; the list's period follows the speed.
     void RunTimers(bool run);
     void SetRefreshPeriod(int period);
 

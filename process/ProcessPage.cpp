@@ -126,6 +126,9 @@ void CProcessPage::OnTimer(UINT_PTR nIDEvent)
 
 void CProcessPage::RunTimer(bool run)
 {
+    if (run == m_bTimerRuns)
+        return;
+    m_bTimerRuns = run;
     if (run) {
         SetTimer(TIMER_REFRESH, REFRESH_PERIOD);
         return;

@@ -58,6 +58,7 @@ private:
     void ShowProcessMenu();
     void UpdateEndButton();
 
+    bool m_bTimerRuns = true;
     CProcessSystemWin32 m_system;
     CListCtrlRows m_rows;
     CProcessList m_list;
