@@ -34,6 +34,9 @@ const UINT WM_RETURN_TO_LOCK = WM_APP + 0x40;
 const UINT WM_SHOWN_ON_SCREEN = WM_APP + 0x41;
 // Posted to itself when it lost the activation during the takeover, checked once the change is over.
 const UINT WM_TAKEOVER_KEYBOARD = WM_APP + 0x42;
+// Posted to itself at the end of its initialisation: from then on the timers that only serve
+// what can be seen run only while it can (a start in the notification area stops them all).
+const UINT WM_STARTED_HIDDEN = WM_APP + 0x43;
 
 const char* const kTabTexts[] = {"应用程序", "进程", "性能"};
 const int kPageX = 20;
@@ -111,7 +114,9 @@ BOOL CKorvaneDlg::OnInitDialog()
 
     if (theApp.m_bTopmost)
         SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ArmRefreshTimer(*this, TIMER_REFRESH, theApp.m_nRefreshPeriod);
+    m_nStatusPeriod = theApp.m_nRefreshPeriod;
+    ArmRefreshTimer(*this, TIMER_REFRESH, m_nStatusPeriod);
+    PostMessage(WM_STARTED_HIDDEN);
     return TRUE;
 }
 
@@ -130,6 +135,7 @@ void CKorvaneDlg::SelectPage(int nPage)
         return;
     pages[nPage]->SetWindowPos(HWND_TOP, kPageX, kPageY, 0, 0, SWP_NOSIZE);
     pages[nPage]->ShowWindow(SW_SHOW);
+    RunWindowTimers();
     // The Performance page draws straight on the screen, so what it showed went with its hiding;
     // hidden, it refreshed without drawing and is behind now: it draws again at once.
     CatchUpShownPage();
@@ -143,6 +149,24 @@ void CKorvaneDlg::CatchUpShownPage()
         m_pProcessPage->OnShown();
     else if (m_pPerformancePage->IsWindowVisible())
         m_pPerformancePage->OnShown();
+}
+
+void CKorvaneDlg::RunWindowTimers()
+{
+    if (!m_bStarted || !m_pProcessPage)
+        return;
+    bool shown = IsShownOnScreen();
+    m_pApplicationsPage->RunTimers(shown && m_pApplicationsPage->IsWindowVisible());
+    m_pProcessPage->RunTimer(shown);
+    if (shown == m_bStatusTimerRuns)
+        return;
+    m_bStatusTimerRuns = shown;
+    if (shown) {
+        ArmRefreshTimer(*this, TIMER_REFRESH, m_nStatusPeriod);
+    } else {
+        KillTimer(TIMER_REFRESH);
+        m_statusShown.Tick(false);
+    }
 }
 
 void CKorvaneDlg::OnShownOnScreen()
@@ -228,11 +252,18 @@ INT_PTR CKorvaneDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         bool shown = IsShownOnScreen();
         if (shown && !m_bShownOnScreen)
             PostMessage(WM_SHOWN_ON_SCREEN);
+        bool changed = shown != m_bShownOnScreen;
         m_bShownOnScreen = shown;
+        if (changed)
+            RunWindowTimers();
         return CDialog::WindowProc(msg, wParam, lParam);
     }
     case WM_SHOWN_ON_SCREEN:
         OnShownOnScreen();
+        return TRUE;
+    case WM_STARTED_HIDDEN:
+        m_bStarted = true;
+        RunWindowTimers();
         return TRUE;
     case WM_WINDOWPOSCHANGING:
         // While locked the window stays hidden, whoever asks to show it (a second instance calls
@@ -338,7 +369,7 @@ void CKorvaneDlg::OnUpdateSpeed(UINT nID)
 {
     theApp.ChooseSpeed(nID);
     m_pProcessPage->RefreshProcessList();
-    ArmRefreshTimer(*m_pApplicationsPage, TIMER_REFRESH, theApp.m_nRefreshPeriod);
+    m_pApplicationsPage->SetRefreshPeriod(theApp.m_nRefreshPeriod);
     ArmRefreshTimer(*m_pPerformancePage, TIMER_REFRESH, theApp.m_nRefreshPeriod);
     m_pPerformancePage->RefreshPerformance();
     CMenu menu(GetMenu());

@@ -78,14 +78,23 @@ private:
     // The page shown (by the tab or with the window) catches up on what its refreshes skipped
     // while it could not be seen.
     void CatchUpShownPage();
+    // The timers whose work only shows in the window: the status bar's and the Processes
+    // page's run while the window is on the screen, the Applications page's while its page is
+    // shown there too.
+    // The Performance page's timer keeps running for the tray icon.
+    void RunWindowTimers();
     // Writes a status field only when its text changes.
     void SetStatusField(int id, const char* text);
 
     bool m_bShownOnScreen = false;
+    bool m_bStarted = false;  // initialisation is over: the window's timers follow what is shown
+    bool m_bStatusTimerRuns = true;
+    int m_nStatusPeriod = -1;  // the status bar keeps the period it had at start-up
     CShownRefresh m_statusShown;
     CRefreshPacer m_statusPacer;
     CWin32FineClock m_clock;
-    char m_szStatusFormats[3][64] = {};  // the status bar's format strings, loaded once
+    char m_szStatusFormats[3][64] = {};
+    HWND m_hStatusFields[3] = {};  // the three status fields, looked up once  // the status bar's format strings, loaded once
 };
 
 // Starts or restarts a refresh timer with a speed's period; the paused speed stops it.

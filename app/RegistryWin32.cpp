@@ -1,4 +1,5 @@
-// The registry over advapi32. Each call opens its key, does one thing and closes it.
+// The registry over advapi32. Each call opens its key, does one thing and closes it; only the
+// dynamic-data keys of the statistics stay open once opened.
 #include "common/Registry.h"
 #include <windows.h>
 #include <string.h>
@@ -17,6 +18,14 @@ HKEY RootKey(RegRoot root)
 
 class Win32Registry : public IRegistry {
 public:
+    ~Win32Registry() override
+    {
+        for (OpenKey& open : m_dynData) {
+            if (open.name[0])
+                RegCloseKey(open.h);
+        }
+    }
+
     bool CreateKey(RegRoot root, const char* key) override
     {
         HKEY h;
@@ -32,7 +41,10 @@ public:
                     uint32_t* type) override
     {
         HKEY h;
-        if (RegOpenKeyExA(RootKey(root), key, 0, KEY_READ, &h) != ERROR_SUCCESS)
+        bool kept = false;
+        bool opened = root == RegRoot::DynData ? OpenDynDataKey(key, &h, &kept)
+                                               : RegOpenKeyExA(RootKey(root), key, 0, KEY_READ, &h) == ERROR_SUCCESS;
+        if (!opened)
             return false;
         // One byte more than the caller's room: the system may count a terminating zero that the
         // stored text does not have (Wine and the NT family do), and a text that fills the
@@ -41,7 +53,8 @@ public:
         DWORD cb = *size + 1;
         DWORD t = 0;
         LONG rc = RegQueryValueExA(h, name, nullptr, &t, reinterpret_cast<BYTE*>(buf), &cb);
-        RegCloseKey(h);
+        if (!kept)
+            RegCloseKey(h);
         bool isText = t == REG_SZ || t == REG_EXPAND_SZ || t == REG_MULTI_SZ;
         if (rc == ERROR_SUCCESS && cb == *size + 1 && isText && buf[*size] == '\0')
             --cb;
@@ -76,6 +89,40 @@ public:
         RegCloseKey(h);
         return rc == ERROR_SUCCESS;
     }
+
+private:
+    // The statistics are read through their data key many times a second, and the dynamic data
+    // is meant to be read again and again through one open key: opening and closing it around
+    // every read would cost two more calls into the system each time. A key that cannot be
+    // opened is tried again at the next read.
+    bool OpenDynDataKey(const char* key, HKEY* h, bool* kept)
+    {
+        OpenKey* free = nullptr;
+        for (OpenKey& open : m_dynData) {
+            if (open.name[0] && strcmp(open.name, key) == 0) {
+                *h = open.h;
+                *kept = true;
+                return true;
+            }
+            if (!open.name[0] && !free)
+                free = &open;
+        }
+        if (RegOpenKeyExA(HKEY_DYN_DATA, key, 0, KEY_READ, h) != ERROR_SUCCESS)
+            return false;
+        // Without room (never with the three statistics keys) the key is closed after the read.
+        *kept = free && strlen(key) < sizeof free->name;
+        if (*kept) {
+            strcpy(free->name, key);
+            free->h = *h;
+        }
+        return true;
+    }
+
+    struct OpenKey {
+        char name[32] = {};
+        HKEY h = nullptr;
+    };
+    OpenKey m_dynData[4];
 };
 
 }  // namespace

@@ -30,8 +30,19 @@ void CKorvaneDlg::UpdateStatusBar()
 void CKorvaneDlg::SetStatusField(int id, const char* text)
 {
     // A static repaints itself on every new text, even an equal one.
+    // The fields are looked up once: each look-up is a round trip to the system under Wine.
+    static const int kIds[3] = {IDC_STATUS_PROCESSES, IDC_STATUS_CPU, IDC_STATUS_MEMORY};
+    HWND hField = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        if (kIds[i] == id) {
+            if (!m_hStatusFields[i])
+                m_hStatusFields[i] = ::GetDlgItem(m_hWnd, id);
+            hField = m_hStatusFields[i];
+        }
+    }
     char current[128];
-    if (GetDlgItemText(id, current, sizeof current) == strlen(text) && strcmp(current, text) == 0)
+    int length = ::GetWindowTextA(hField, current, sizeof current);
+    if (length >= 0 && static_cast<size_t>(length) == strlen(text) && strcmp(current, text) == 0)
         return;
-    SetDlgItemText(id, text);
+    ::SetWindowTextA(hField, text);
 }

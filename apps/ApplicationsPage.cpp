@@ -1,6 +1,7 @@
 // The Applications page: list set-up, timers, commands and the hang-check worker.
 #include "apps/ApplicationsPage.h"
 #include "apps/EndProgramDlg.h"
+#include "app/KorvaneDlg.h"
 #include "framework/App.h"
 #include "framework/Platform.h"
 #include "res/resource.h"
@@ -82,7 +83,8 @@ CApplicationsPage::CApplicationsPage(CDialog* pParent)
       m_rows(m_listTasks),
       m_icons(m_pImageList),
       m_taskList(m_rows, m_windows, m_icons),
-      m_hangStatus(m_rows)
+      m_hangStatus(m_rows),
+      m_nRefreshPeriod(kRefreshMs)
 {
 }
 
@@ -121,8 +123,8 @@ BOOL CApplicationsPage::OnInitDialog()
     g_pLatePage = this;
     RefreshWindowList();
     StartHangCheck();
-    SetTimer(TIMER_REFRESH, kRefreshMs);
-    SetTimer(TIMER_HANG_CHECK, kHangCheckMs);
+    m_bTimersRun = false;
+    RunTimers(true);
     return TRUE;
 }
 
@@ -130,8 +132,33 @@ void CApplicationsPage::RefreshWindowList()
 {
     if (!m_listTasks.m_hWnd)
         return;
+    int64_t start = m_clock.Microseconds();
     m_taskList.RefreshWindowList();
     m_listShown.Ran();
+    m_listPacer.Ran(start, m_clock.Microseconds());
+}
+
+void CApplicationsPage::RunTimers(bool run)
+{
+    if (run == m_bTimersRun)
+        return;
+    m_bTimersRun = run;
+    if (!run) {
+        KillTimer(TIMER_REFRESH);
+        KillTimer(TIMER_HANG_CHECK);
+        m_listShown.Tick(false);
+        m_hangShown.Tick(false);
+        return;
+    }
+    ArmRefreshTimer(*this, TIMER_REFRESH, m_nRefreshPeriod);
+    SetTimer(TIMER_HANG_CHECK, kHangCheckMs);
+}
+
+void CApplicationsPage::SetRefreshPeriod(int period)
+{
+    m_nRefreshPeriod = period;
+    if (m_bTimersRun)
+        ArmRefreshTimer(*this, TIMER_REFRESH, period);
 }
 
 HWND CApplicationsPage::GetSelectedWindow() const
@@ -232,7 +259,8 @@ void CApplicationsPage::OnTimer(UINT_PTR nIDEvent)
     // statuses need to be kept current.
     bool shown = IsShownOnScreen();
     if (nIDEvent == TIMER_REFRESH) {
-        if (m_listShown.Tick(shown))
+        // On a machine too slow for the speed, the tick waits until the last pass's cost allows.
+        if (m_listShown.Tick(shown) && m_listPacer.MayStart(m_clock.Microseconds()))
             RefreshWindowList();
     } else if (nIDEvent == TIMER_HANG_CHECK) {
         if (m_hangShown.Tick(shown))

@@ -3,10 +3,12 @@
 #pragma once
 #include "apps/TaskList.h"
 #include "apps/TopWindowsWin32.h"
+#include "common/RefreshPacer.h"
 #include "common/ShownRefresh.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/ListRowsWin32.h"
+#include "perf/PerfWin32.h"
 
 class CApplicationsPage : public CDialog {
 public:
@@ -22,6 +24,10 @@ public:
     // The page has come into view (its tab chosen, the main window shown or restored): the list
     // and the hang check that the timers skipped while it could not be seen run at once.
     void OnShown();
+    // The timers: stopped while the page cannot be seen (it is then behind and catches up when
+    // shown), started again when it can; the list's period follows the speed.
+    void RunTimers(bool run);
+    void SetRefreshPeriod(int period);
 
     void OnEndTask();
     void OnSwitchTo();
@@ -70,4 +76,8 @@ private:
     volatile long m_bStopHangCheck = 0;
     CShownRefresh m_listShown;
     CShownRefresh m_hangShown;
+    CRefreshPacer m_listPacer;
+    CWin32FineClock m_clock;
+    int m_nRefreshPeriod;
+    bool m_bTimersRun = true;
 };

@@ -78,6 +78,12 @@ int CWin32SystemStatus::SnapshotProcesses(const ProcessItem** rows)
     CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(hKernel, "CreateToolhelp32Snapshot");
     ProcessWalkFn pFirst = ProcAddress<ProcessWalkFn>(hKernel, "Process32First");
     ProcessWalkFn pNext = ProcAddress<ProcessWalkFn>(hKernel, "Process32Next");
+    int count = 0;
+    if (m_wineList.Take(m_rows, &count, nullptr, &m_nThreads)) {
+        m_bThreadsUnread = true;
+        *rows = m_rows;
+        return count;
+    }
     HANDLE hSnap = pCreate && pFirst && pNext ? pCreate(TH32CS_SNAPPROCESS, 0) : INVALID_HANDLE_VALUE;
     if (hSnap == INVALID_HANDLE_VALUE) {
         // No tool-help (NT 4): CProcess's own path, without a thread total.
@@ -86,7 +92,6 @@ int CWin32SystemStatus::SnapshotProcesses(const ProcessItem** rows)
         *rows = m_processes.m_pProcessList;
         return m_processes.m_nProcessCount;
     }
-    int count = 0;
     int threads = 0;
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof pe;

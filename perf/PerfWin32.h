@@ -3,6 +3,7 @@
 #include "perf/PerfMonitor.h"
 #include "perf/StatCounters.h"
 #include "process/Process.h"
+#include "process/ProcessSystemWin32.h"
 
 class CWin32SystemStatus;
 
@@ -46,6 +47,7 @@ private:
     int m_nThreads = 0;
     bool m_bThreadsUnread = false;
     CProcess m_processes;  // where tool-help is missing
+    CWineProcessList m_wineList;
     CProcess m_modules;
     HMODULE m_hPsapi = nullptr;
     EnumProcessModulesFn m_pEnumProcessModules = nullptr;

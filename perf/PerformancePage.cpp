@@ -122,11 +122,17 @@ void CPerformancePage::UpdateTrayIcon(int cpu)
     int level = TrayLevel(cpu);
     if (level == m_nTrayLevel && strcmp(tip, m_nidTray.szTip) == 0)
         return;
+    // A new tip alone leaves the icon out of the message: the notification area then keeps its
+    // copy of the picture rather than making a new one.
+    bool newIcon = level != m_nTrayLevel;
     m_nTrayLevel = level;
     m_nidTray.hIcon = m_hLevelIcons[level];
     strcpy(m_nidTray.szTip, tip);
+    m_nidTray.uFlags = newIcon ? NIF_ICON | NIF_TIP : NIF_TIP;
+    bool modified = NotifyTray(NIM_MODIFY);
+    m_nidTray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     // A failed modify means the icon is gone (the notification area was rebuilt without it).
-    if (!NotifyTray(NIM_MODIFY))
+    if (!modified)
         NotifyTray(NIM_ADD);
 }
 

@@ -124,6 +124,19 @@ void CProcessPage::OnTimer(UINT_PTR nIDEvent)
     UpdateEndButton();
 }
 
+void CProcessPage::RunTimer(bool run)
+{
+    if (run == m_bTimerRuns)
+        return;
+    m_bTimerRuns = run;
+    if (run) {
+        SetTimer(TIMER_REFRESH, REFRESH_PERIOD);
+        return;
+    }
+    KillTimer(TIMER_REFRESH);
+    m_list.OnTimerTick(false);
+}
+
 void CProcessPage::OnShown()
 {
     m_list.OnShown();

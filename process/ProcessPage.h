@@ -18,6 +18,9 @@ public:
     // The page has come into view (its tab chosen, the main window shown or restored): one
     // refresh at once when the timer skipped one while it could not be seen.
     void OnShown();
+    // The timer: stopped while the main window cannot be seen (the list is then behind and
+    // catches up when shown), started again when it can.
+    void RunTimer(bool run);
 
     void OnEndProcess();
     void OnSetPriority(UINT nID);
@@ -55,6 +58,7 @@ private:
     void ShowProcessMenu();
     void UpdateEndButton();
 
+    bool m_bTimerRuns = true;
     CProcessSystemWin32 m_system;
     CListCtrlRows m_rows;
     CProcessList m_list;

@@ -2,6 +2,8 @@
 #include "framework/Platform.h"
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <winternl.h>
+#include <string.h>
 
 namespace {
 
@@ -23,14 +25,82 @@ CProcessSystemWin32::CProcessSystemWin32(CProcess& process) : m_process(process)
                   ProcAddress<HeapNextFn>(Kernel(), "Heap32Next");
 }
 
+CWineProcessList::CWineProcessList()
+{
+    if (!IsWine())
+        return;
+    m_pQuery = ProcAddress<QueryFn>(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    m_pWideToAnsi = ProcAddress<WideToAnsiFn>(Kernel(), "WideCharToMultiByte");
+}
+
+CWineProcessList::~CWineProcessList() { delete[] m_pBuffer; }
+
+bool CWineProcessList::Take(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads)
+{
+    if (!m_pQuery || !m_pWideToAnsi)
+        return false;
+    const int kProcessInformation = 5;
+    const long kLengthMismatch = static_cast<long>(0xC0000004L);
+    long status = kLengthMismatch;
+    for (int tries = 0; tries < 8 && status == kLengthMismatch; ++tries) {
+        if (!m_pBuffer) {
+            m_nBufferSize = m_nBufferSize ? m_nBufferSize * 2 : 0x10000;
+            m_pBuffer = new char[m_nBufferSize];
+        }
+        unsigned long needed = 0;
+        status = m_pQuery(kProcessInformation, m_pBuffer, m_nBufferSize, &needed);
+        if (status == kLengthMismatch) {
+            delete[] m_pBuffer;
+            m_pBuffer = nullptr;
+        }
+    }
+    if (status != 0)
+        return false;
+    if (owners)
+        owners->clear();
+    *count = 0;
+    int total = 0;
+    for (unsigned long at = 0;;) {
+        const SYSTEM_PROCESS_INFORMATION* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(m_pBuffer + at);
+        uint32_t id = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p->UniqueProcessId));
+        char name[MAX_PATH] = "";
+        if (p->ImageName.Buffer && p->ImageName.Length) {
+            int n = m_pWideToAnsi(CP_ACP, 0, p->ImageName.Buffer, p->ImageName.Length / 2, name, sizeof name - 1,
+                                  nullptr, nullptr);
+            name[n > 0 ? n : 0] = '\0';
+        }
+        // Past the table's capacity a process still owns its threads.
+        AddProcessRow(rows, *count, id, name);
+        if (owners)
+            owners->insert(owners->end(), p->NumberOfThreads, id);
+        total += static_cast<int>(p->NumberOfThreads);
+        if (!p->NextEntryOffset || at + p->NextEntryOffset >= m_nBufferSize)
+            break;
+        at += p->NextEntryOffset;
+    }
+    if (threads)
+        *threads = total;
+    return true;
+}
+
 int CProcessSystemWin32::SnapshotProcesses(const ProcessItem** rows)
 {
-    m_process.GetProccesStatue();
     *rows = m_process.m_pProcessList;
+    m_bOwnersUnread = false;
+    if (!m_process.IsWin32()) {
+        memset(m_process.m_pProcessList, 0, sizeof(ProcessItem) * CProcess::MaxProcesses);
+        m_process.m_nProcessCount = 0;
+        if (m_wineList.Take(m_process.m_pProcessList, &m_process.m_nProcessCount, &m_owners, nullptr) ||
+            SnapshotSystemThreadOwners(m_owners, m_process.m_pProcessList, &m_process.m_nProcessCount)) {
+            m_bOwnersUnread = true;
+            return m_process.m_nProcessCount;
+        }
+    }
+    m_process.GetProccesStatue();
     return m_process.m_nProcessCount;
 }
 
-bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners)
+bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners, ProcessItem* rows, int* count)
 {
     owners.clear();
     CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(Kernel(), "CreateToolhelp32Snapshot");
@@ -46,14 +116,23 @@ bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners)
         return false;
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof pe;
-    for (BOOL ok = pFirst(hSnap, &pe); ok; ok = pNext(hSnap, &pe))
+    for (BOOL ok = pFirst(hSnap, &pe); ok; ok = pNext(hSnap, &pe)) {
         owners.insert(owners.end(), pe.cntThreads, static_cast<uint32_t>(pe.th32ProcessID));
+        // Past the table's capacity a process still owns its threads.
+        if (rows)
+            AddProcessRow(rows, *count, pe.th32ProcessID, pe.szExeFile);
+    }
     CloseHandle(hSnap);
     return true;
 }
 
 bool CProcessSystemWin32::SnapshotThreadOwners(std::vector<uint32_t>& owners)
 {
+    if (m_bOwnersUnread) {
+        m_bOwnersUnread = false;
+        owners.swap(m_owners);
+        return true;
+    }
     return SnapshotSystemThreadOwners(owners);
 }
 

@@ -5,9 +5,33 @@
 #include "process/Process.h"
 #include "process/ProcessSystem.h"
 
-// The owning process of every thread in the system, from one tool-help thread snapshot; false
-// when the snapshot can't be taken.
-bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners);
+// The owning process of every thread in the system, from one tool-help process snapshot (each
+// process's thread count); false when the snapshot can't be taken. With rows, the snapshot's
+// processes also fill that table of kMaxProcesses rows and *count.
+bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners, ProcessItem* rows = nullptr, int* count = nullptr);
+
+// Under Wine, the system's process list in one call: what a tool-help process snapshot holds,
+// without the snapshot mapped again for each process it hands out (three requests to the Wine
+// server each). Elsewhere (and if the call fails) Take returns false and tool-help serves.
+class CWineProcessList {
+public:
+    CWineProcessList();
+    ~CWineProcessList();
+    CWineProcessList(const CWineProcessList&) = delete;
+    CWineProcessList& operator=(const CWineProcessList&) = delete;
+
+    // Fills rows (a table of kMaxProcesses) and *count, and gives each process's thread count to
+    // owners when there is a vector, the thread total to *threads when asked.
+    bool Take(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads);
+
+private:
+    typedef long(WINAPI* QueryFn)(int, void*, unsigned long, unsigned long*);
+    typedef int(WINAPI* WideToAnsiFn)(UINT, DWORD, const wchar_t*, int, char*, int, const char*, BOOL*);
+    QueryFn m_pQuery = nullptr;
+    WideToAnsiFn m_pWideToAnsi = nullptr;
+    char* m_pBuffer = nullptr;
+    unsigned long m_nBufferSize = 0;
+};
 
 class CProcessSystemWin32 : public IProcessSystem {
 public:
@@ -24,6 +48,11 @@ public:
 private:
     CProcess& m_process;
     bool m_bHeapWalk;
+    // The thread owners of the last process snapshot, until the thread snapshot that follows
+    // it in a refresh takes them: one snapshot serves both.
+    std::vector<uint32_t> m_owners;
+    bool m_bOwnersUnread = false;
+    CWineProcessList m_wineList;
 };
 
 // The shell's "Open" verb, with no owner window.
