@@ -858,6 +858,9 @@ E2E_TEST(MeterAndCurveAtZeroAndHundredPercent)
     EXPECT_EQ(pic.At(g.x + 150, g.y + g.h - 2), RGB(0, 255, 0));  // the zeros of the first refreshes
 
     CHECK_TRUE(SetCounter("KERNEL\\CPUUsage", 100));
+    // Two refreshes at 100 %: the last two samples (x = 199 and 200) are then both 50 pixels up,
+    // whatever refreshes came before.
+    CHECK_TRUE(SendCommand(s.main, kCmdSpeedPause) && SendCommand(s.main, kCmdRefreshNow));
     CHECK_TRUE(FreshPicture(s, "perf_page_cpu100_e2e.bmp", &pic));
     litPixels = 0;
     for (int y = 0; y < m.h; ++y)
