@@ -301,13 +301,8 @@ E2E_TEST(TheMutexAloneMakesAStartEndSilently)
 E2E_TEST(WithoutItsMainWindowTheProgramEndsAndFreesTheMutex)
 {
     ResetKorvaneRegistry();
-    std::string cmd = "\"" + KorvaneExe() + "\"";
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    CHECK_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi));
+    PROCESS_INFORMATION pi;
+    CHECK_TRUE(StartCommand("\"" + KorvaneExe() + "\"", &pi, CREATE_SUSPENDED));
     bool ended = false;
     {
         cbt_hook::CbtHook hook(pi.dwThreadId, true);

@@ -249,16 +249,9 @@ private:
     bool Ended() const { return m_hProcess && WaitForSingleObject(m_hProcess, 0) == WAIT_OBJECT_0; }
     void Launch()
     {
-        std::string cmd = "\"" + KorvaneDir() + "\\korvane_testwin.exe\" " + m_args;
-        std::vector<char> line(cmd.begin(), cmd.end());
-        line.push_back('\0');
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            printf("    cannot start %s (%lu)\n", cmd.c_str(), GetLastError());
+        PROCESS_INFORMATION pi;
+        if (!StartCommand("\"" + KorvaneDir() + "\\korvane_testwin.exe\" " + m_args, &pi))
             return;
-        }
         CloseHandle(pi.hThread);
         m_hProcess = pi.hProcess;
         m_pid = pi.dwProcessId;

@@ -36,16 +36,9 @@ std::string NameForPath(size_t length)
 
 bool StartHidden(Program& p)
 {
-    std::string cmd = "\"" + p.path + "\" \"h:hidden " + std::to_string(p.name.size()) + "\"";
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        printf("    cannot start %s (%lu)\n", p.path.c_str(), GetLastError());
+    PROCESS_INFORMATION pi;
+    if (!StartCommand("\"" + p.path + "\" \"h:hidden " + std::to_string(p.name.size()) + "\"", &pi))
         return false;
-    }
     CloseHandle(pi.hThread);
     p.process = pi.hProcess;
     p.pid = pi.dwProcessId;

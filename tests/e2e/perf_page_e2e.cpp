@@ -406,13 +406,8 @@ E2E_TEST(ModuleTotalFollowsALibraryLoadWithinFiveSeconds)
         return ParseBlock(ItemText(s.page, 1011), t) ? t[0] : -1L;
     };
     // A program that loads libraries 6 s after it starts.
-    std::string cmd = "\"" + KorvaneDir() + "\\korvane_testwin.exe\" l:6000";
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    CHECK_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    PROCESS_INFORMATION pi;
+    CHECK_TRUE(StartCommand("\"" + KorvaneDir() + "\\korvane_testwin.exe\" l:6000", &pi));
     CloseHandle(pi.hThread);
     // The new process is in the total with what it had at its start, then the load comes.
     DWORD start = GetTickCount();

@@ -359,16 +359,24 @@ bool PostHotKey(HWND hwnd, int id, UINT modifiers, UINT vk)
     return PostMessageA(hwnd, WM_HOTKEY, id, MAKELPARAM(modifiers, vk)) != 0;
 }
 
-bool XdotoolKey(const char* keys)
+bool StartCommand(const std::string& commandLine, PROCESS_INFORMATION* pi, DWORD flags)
 {
-    // Wine starts a Unix program given by its Unix path.
-    std::string cmd = std::string("start.exe /wait /unix /usr/bin/xdotool key ") + keys;
-    std::vector<char> line(cmd.begin(), cmd.end());
+    std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    *pi = PROCESS_INFORMATION{};
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &si, pi))
+        return true;
+    printf("    cannot start %s (%lu)\n", commandLine.c_str(), GetLastError());
+    return false;
+}
+
+bool XdotoolKey(const char* keys)
+{
+    // Wine starts a Unix program given by its Unix path.
+    PROCESS_INFORMATION pi;
+    if (!StartCommand(std::string("start.exe /wait /unix /usr/bin/xdotool key ") + keys, &pi))
         return false;
     WaitForSingleObject(pi.hProcess, 5000);
     DWORD code = 1;

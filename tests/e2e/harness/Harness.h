@@ -126,6 +126,9 @@ bool PostHotKey(HWND hwnd, int id, UINT modifiers, UINT vk);
 // its windows has the X keyboard focus, so with the program hidden (no window manager) they
 // are lost: use PressKeys for hot keys.
 bool XdotoolKey(const char* keys);
+// Starts a program from a whole command line (CreateProcessA without an application name); false,
+// with the reason printed, when it cannot start. The caller closes both handles of *pi.
+bool StartCommand(const std::string& commandLine, PROCESS_INFORMATION* pi, DWORD flags = 0);
 
 // --- texts ---------------------------------------------------------------------------------
 std::string WindowText(HWND hwnd);                  // WM_GETTEXT
