@@ -1,4 +1,5 @@
 #include "apps/TopWindowsWin32.h"
+#include "framework/Platform.h"
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -91,10 +92,8 @@ IconHandle CTopWindowsWin32::ProgramFileIcon(HWND hWnd)
     typedef HANDLE(WINAPI * CreateSnapshotFn)(DWORD, DWORD);
     typedef BOOL(WINAPI * ModuleFirstFn)(HANDLE, LPMODULEENTRY32);
     HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
-    CreateSnapshotFn pCreate = reinterpret_cast<CreateSnapshotFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(hKernel, "CreateToolhelp32Snapshot")));
-    ModuleFirstFn pFirst = reinterpret_cast<ModuleFirstFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(hKernel, "Module32First")));
+    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(hKernel, "CreateToolhelp32Snapshot");
+    ModuleFirstFn pFirst = ProcAddress<ModuleFirstFn>(hKernel, "Module32First");
     DWORD processId = 0;
     ::GetWindowThreadProcessId(hWnd, &processId);
     if (!pCreate || !pFirst || !processId)

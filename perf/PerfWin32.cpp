@@ -3,7 +3,6 @@
 #include "framework/Platform.h"
 #include "process/Process.h"
 #include "process/ProcessSystemWin32.h"
-#include <tlhelp32.h>
 
 namespace {
 uint64_t FileTimeValue(const FILETIME& ft)
@@ -72,39 +71,18 @@ CWin32SystemStatus::~CWin32SystemStatus()
 
 int CWin32SystemStatus::SnapshotProcesses(const ProcessItem** rows)
 {
-    typedef HANDLE(WINAPI * CreateSnapshotFn)(DWORD, DWORD);
-    typedef BOOL(WINAPI * ProcessWalkFn)(HANDLE, PROCESSENTRY32*);
-    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
-    CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(hKernel, "CreateToolhelp32Snapshot");
-    ProcessWalkFn pFirst = ProcAddress<ProcessWalkFn>(hKernel, "Process32First");
-    ProcessWalkFn pNext = ProcAddress<ProcessWalkFn>(hKernel, "Process32Next");
     int count = 0;
-    if (m_wineList.Take(m_rows, &count, nullptr, &m_nThreads)) {
+    if (m_wineList.Take(m_rows, &count, nullptr, &m_nThreads) ||
+        SnapshotProcessTable(m_rows, &count, nullptr, &m_nThreads)) {
         m_bThreadsUnread = true;
         *rows = m_rows;
         return count;
     }
-    HANDLE hSnap = pCreate && pFirst && pNext ? pCreate(TH32CS_SNAPPROCESS, 0) : INVALID_HANDLE_VALUE;
-    if (hSnap == INVALID_HANDLE_VALUE) {
-        // No tool-help (NT 4): CProcess's own path, without a thread total.
-        m_bThreadsUnread = false;
-        m_processes.GetProccesStatue();
-        *rows = m_processes.m_pProcessList;
-        return m_processes.m_nProcessCount;
-    }
-    int threads = 0;
-    PROCESSENTRY32 pe = {};
-    pe.dwSize = sizeof pe;
-    for (BOOL ok = pFirst(hSnap, &pe); ok; ok = pNext(hSnap, &pe)) {
-        // Past the table's capacity a process still adds its threads.
-        AddProcessRow(m_rows, count, pe.th32ProcessID, pe.szExeFile);
-        threads += static_cast<int>(pe.cntThreads);
-    }
-    ::CloseHandle(hSnap);
-    m_nThreads = threads;
-    m_bThreadsUnread = true;
-    *rows = m_rows;
-    return count;
+    // No tool-help (NT 4): CProcess's own path, without a thread total.
+    m_bThreadsUnread = false;
+    m_processes.GetProccesStatue();
+    *rows = m_processes.m_pProcessList;
+    return m_processes.m_nProcessCount;
 }
 
 bool CWin32SystemStatus::TakeThreadTotal(int* count)

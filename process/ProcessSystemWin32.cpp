@@ -91,7 +91,7 @@ int CProcessSystemWin32::SnapshotProcesses(const ProcessItem** rows)
         memset(m_process.m_pProcessList, 0, sizeof(ProcessItem) * CProcess::MaxProcesses);
         m_process.m_nProcessCount = 0;
         if (m_wineList.Take(m_process.m_pProcessList, &m_process.m_nProcessCount, &m_owners, nullptr) ||
-            SnapshotSystemThreadOwners(m_owners, m_process.m_pProcessList, &m_process.m_nProcessCount)) {
+            SnapshotProcessTable(m_process.m_pProcessList, &m_process.m_nProcessCount, &m_owners, nullptr)) {
             m_bOwnersUnread = true;
             return m_process.m_nProcessCount;
         }
@@ -100,9 +100,8 @@ int CProcessSystemWin32::SnapshotProcesses(const ProcessItem** rows)
     return m_process.m_nProcessCount;
 }
 
-bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners, ProcessItem* rows, int* count)
+bool SnapshotProcessTable(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads)
 {
-    owners.clear();
     CreateSnapshotFn pCreate = ProcAddress<CreateSnapshotFn>(Kernel(), "CreateToolhelp32Snapshot");
     ProcessWalkFn pFirst = ProcAddress<ProcessWalkFn>(Kernel(), "Process32First");
     ProcessWalkFn pNext = ProcAddress<ProcessWalkFn>(Kernel(), "Process32Next");
@@ -114,15 +113,22 @@ bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners, ProcessItem* rows
     HANDLE hSnap = pCreate(TH32CS_SNAPPROCESS, 0);
     if (hSnap == INVALID_HANDLE_VALUE)
         return false;
+    if (owners)
+        owners->clear();
+    int total = 0;
     PROCESSENTRY32 pe = {};
     pe.dwSize = sizeof pe;
     for (BOOL ok = pFirst(hSnap, &pe); ok; ok = pNext(hSnap, &pe)) {
-        owners.insert(owners.end(), pe.cntThreads, static_cast<uint32_t>(pe.th32ProcessID));
+        if (owners)
+            owners->insert(owners->end(), pe.cntThreads, static_cast<uint32_t>(pe.th32ProcessID));
+        total += static_cast<int>(pe.cntThreads);
         // Past the table's capacity a process still owns its threads.
         if (rows)
             AddProcessRow(rows, *count, pe.th32ProcessID, pe.szExeFile);
     }
     CloseHandle(hSnap);
+    if (threads)
+        *threads = total;
     return true;
 }
 
@@ -133,7 +139,7 @@ bool CProcessSystemWin32::SnapshotThreadOwners(std::vector<uint32_t>& owners)
         owners.swap(m_owners);
         return true;
     }
-    return SnapshotSystemThreadOwners(owners);
+    return SnapshotProcessTable(nullptr, nullptr, &owners, nullptr);
 }
 
 bool CProcessSystemWin32::WalkHeap(uint32_t processId, uintptr_t heapId, IHeapBlockSink& sink)

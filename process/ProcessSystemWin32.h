@@ -5,10 +5,10 @@
 #include "process/Process.h"
 #include "process/ProcessSystem.h"
 
-// The owning process of every thread in the system, from one tool-help process snapshot (each
-// process's thread count); false when the snapshot can't be taken. With rows, the snapshot's
-// processes also fill that table of kMaxProcesses rows and *count.
-bool SnapshotSystemThreadOwners(std::vector<uint32_t>& owners, ProcessItem* rows = nullptr, int* count = nullptr);
+// One tool-help process snapshot; false when it can't be taken. Whatever is asked for is filled:
+// the table rows (kMaxProcesses rows) with *count, the owning process of every thread (from each
+// process's thread count, which spares a thread snapshot), the thread total.
+bool SnapshotProcessTable(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads);
 
 // Under Wine, the system's process list in one call: what a tool-help process snapshot holds,
 // without the snapshot mapped again for each process it hands out (three requests to the Wine
