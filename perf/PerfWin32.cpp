@@ -39,12 +39,9 @@ bool CWin32SystemTimes::CountThreads(int* count)
 
 int CountRunningProcesses()
 {
-    typedef BOOL(WINAPI * EnumProcessesFn)(DWORD*, DWORD, DWORD*);
-    EnumProcessesFn pEnum = ProcAddress<EnumProcessesFn>(::GetModuleHandleA("psapi.dll"), "EnumProcesses");
-    DWORD ids[kMaxProcesses];
-    DWORD bytes = 0;
-    if (pEnum && pEnum(ids, sizeof ids, &bytes))
-        return EntriesFromBytes(bytes, kMaxProcesses);
+    int count = 0;
+    if (CWineProcessList::Shared().Count(&count))
+        return count;
     CProcess process;
     process.GetProccesStatue();
     return process.m_nProcessCount;
@@ -72,7 +69,7 @@ CWin32SystemStatus::~CWin32SystemStatus()
 int CWin32SystemStatus::SnapshotProcesses(const ProcessItem** rows)
 {
     int count = 0;
-    if (m_wineList.Take(m_rows, &count, nullptr, &m_nThreads) ||
+    if (CWineProcessList::Shared().Take(m_rows, &count, nullptr, &m_nThreads) ||
         SnapshotProcessTable(m_rows, &count, nullptr, &m_nThreads)) {
         m_bThreadsUnread = true;
         *rows = m_rows;

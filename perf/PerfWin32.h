@@ -19,10 +19,9 @@ private:
     CWin32SystemStatus& m_snapshots;
 };
 
-// The number of running processes, as a process snapshot counts them, at most 255: where the
-// Performance page has loaded psapi.dll (under Wine), its list of process numbers, one request
-// to the server where a tool-help walk makes three for every process; elsewhere a CProcess
-// snapshot.
+// The number of running processes, as a process snapshot counts them, at most 255: under Wine
+// from the shared process list (a tool-help walk there makes three requests to the server for
+// every process); elsewhere a CProcess snapshot.
 int CountRunningProcesses();
 
 // Tool-help process snapshots with their thread total, module counts, and GlobalMemoryStatus.
@@ -47,7 +46,6 @@ private:
     int m_nThreads = 0;
     bool m_bThreadsUnread = false;
     CProcess m_processes;  // where tool-help is missing
-    CWineProcessList m_wineList;
     CProcess m_modules;
     HMODULE m_hPsapi = nullptr;
     EnumProcessModulesFn m_pEnumProcessModules = nullptr;

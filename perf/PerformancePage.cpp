@@ -42,7 +42,7 @@ bool MainWindowLocked()
 
 CPerformancePage::CPerformancePage(CDialog* pParent)
     : CDialog(IDD_PERFORMANCE_PAGE, pParent), m_systemTimes(m_systemStatus), m_dynDataCounters(DefaultRegistry()),
-      m_counters(m_dynDataCounters, m_systemTimes)
+      m_counters(m_dynDataCounters, m_systemTimes, &m_clock)
 {
     memset(&m_nidTray, 0, sizeof m_nidTray);
     Connect(m_counters, m_systemStatus, m_clock);

@@ -86,9 +86,39 @@ bool CFallbackCounters::SampleCpu(int* percent)
     return true;
 }
 
+bool CFallbackCounters::QueryPrimary(const char* name, unsigned char* buffer, uint32_t size)
+{
+    if (!m_pClock)
+        return m_primary.Query(name, buffer, size);
+    int64_t now = m_pClock->Microseconds();
+    Miss* miss = nullptr;
+    Miss* free = nullptr;
+    for (Miss& m : m_misses) {
+        if (m.name[0] && strcmp(m.name, name) == 0)
+            miss = &m;
+        else if (!m.name[0] && !free)
+            free = &m;
+    }
+    // A clock that went back asks at once.
+    if (miss && now >= miss->at && now - miss->at < kRegistryRetryUs)
+        return false;
+    if (m_primary.Query(name, buffer, size)) {
+        if (miss)
+            miss->name[0] = '\0';
+        return true;
+    }
+    if (!miss)
+        miss = free;
+    if (miss && strlen(name) < sizeof miss->name) {
+        strcpy(miss->name, name);
+        miss->at = now;
+    }
+    return false;
+}
+
 bool CFallbackCounters::Query(const char* name, unsigned char* buffer, uint32_t size)
 {
-    if (m_primary.Query(name, buffer, size))
+    if (QueryPrimary(name, buffer, size))
         return true;
     if (size < 4)
         return false;

@@ -2,6 +2,7 @@
 // (HKEY_DYN_DATA\PerfStats). Where that registry holds no counters (the NT family, Wine) the CPU
 // percentage and the thread total come from the system's own calls instead.
 #pragma once
+#include "common/RefreshPacer.h"
 #include "common/Registry.h"
 #include <stdint.h>
 
@@ -60,19 +61,34 @@ int CpuPercentBetween(uint64_t idle0, uint64_t kernel0, uint64_t user0, uint64_t
 
 // The dynamic registry first, whenever the value can be read there; otherwise the CPU percentage
 // from the difference of two readings of the system times, the thread total from a thread
-// snapshot, and nothing (so 0) for the two page counts.
+// snapshot, and nothing (so 0) for the two page counts. Given a clock, a counter the registry
+// could not give is asked of it again only kRegistryRetryUs later: where there are no such
+// counters (the NT family, Wine) each read would be a call into the system for nothing, several
+// times a refresh.
 class CFallbackCounters : public IStatCounters {
 public:
-    CFallbackCounters(IStatCounters& primary, ISystemTimes& system) : m_primary(primary), m_system(system) {}
+    enum { kRegistryRetryUs = 1000000 };
+    CFallbackCounters(IStatCounters& primary, ISystemTimes& system, IFineClock* clock = nullptr)
+        : m_primary(primary), m_system(system), m_pClock(clock)
+    {
+    }
     void Start(const char* name) override;
     void Stop(const char* name) override { m_primary.Stop(name); }
     bool Query(const char* name, unsigned char* buffer, uint32_t size) override;
 
 private:
     bool SampleCpu(int* percent);
+    bool QueryPrimary(const char* name, unsigned char* buffer, uint32_t size);
 
     IStatCounters& m_primary;
     ISystemTimes& m_system;
+    IFineClock* m_pClock;
+    // The counters the registry could not give, and when it was last asked for each.
+    struct Miss {
+        char name[24];
+        int64_t at;
+    };
+    Miss m_misses[4] = {};
     bool m_bHaveSample = false;
     uint64_t m_idle = 0;
     uint64_t m_kernel = 0;

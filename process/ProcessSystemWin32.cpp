@@ -25,6 +25,12 @@ CProcessSystemWin32::CProcessSystemWin32(CProcess& process) : m_process(process)
                   ProcAddress<HeapNextFn>(Kernel(), "Heap32Next");
 }
 
+CWineProcessList& CWineProcessList::Shared()
+{
+    static CWineProcessList list;
+    return list;
+}
+
 CWineProcessList::CWineProcessList()
 {
     if (!IsWine())
@@ -35,12 +41,24 @@ CWineProcessList::CWineProcessList()
 
 CWineProcessList::~CWineProcessList() { delete[] m_pBuffer; }
 
-bool CWineProcessList::Take(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads)
+namespace {
+const int kProcessInformation = 5;
+const long kLengthMismatch = static_cast<long>(0xC0000004L);
+}  // namespace
+
+bool CWineProcessList::Update()
 {
     if (!m_pQuery || !m_pWideToAnsi)
         return false;
-    const int kProcessInformation = 5;
-    const long kLengthMismatch = static_cast<long>(0xC0000004L);
+    // The size alone: with no room the server counts the processes, threads and path lengths
+    // and nothing of /proc is read.
+    unsigned long size = 0;
+    char none[sizeof(void*)];
+    bool sized = m_pQuery(kProcessInformation, none, 0, &size) == kLengthMismatch && size;
+    DWORD now = ::GetTickCount();
+    if (m_pBuffer && sized && m_reuse.MayReuse(size, now))
+        return true;
+    m_reuse.Forget();
     long status = kLengthMismatch;
     for (int tries = 0; tries < 8 && status == kLengthMismatch; ++tries) {
         if (!m_pBuffer) {
@@ -55,6 +73,15 @@ bool CWineProcessList::Take(ProcessItem* rows, int* count, std::vector<uint32_t>
         }
     }
     if (status != 0)
+        return false;
+    if (sized)
+        m_reuse.Taken(size, now);
+    return true;
+}
+
+bool CWineProcessList::Take(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads)
+{
+    if (!Update())
         return false;
     if (owners)
         owners->clear();
@@ -83,6 +110,21 @@ bool CWineProcessList::Take(ProcessItem* rows, int* count, std::vector<uint32_t>
     return true;
 }
 
+bool CWineProcessList::Count(int* count)
+{
+    if (!Update())
+        return false;
+    *count = 0;
+    for (unsigned long at = 0; *count < kMaxProcesses;) {
+        const SYSTEM_PROCESS_INFORMATION* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(m_pBuffer + at);
+        ++*count;
+        if (!p->NextEntryOffset || at + p->NextEntryOffset >= m_nBufferSize)
+            break;
+        at += p->NextEntryOffset;
+    }
+    return true;
+}
+
 int CProcessSystemWin32::SnapshotProcesses(const ProcessItem** rows)
 {
     *rows = m_process.m_pProcessList;
@@ -90,7 +132,7 @@ int CProcessSystemWin32::SnapshotProcesses(const ProcessItem** rows)
     if (!m_process.IsWin32()) {
         memset(m_process.m_pProcessList, 0, sizeof(ProcessItem) * CProcess::MaxProcesses);
         m_process.m_nProcessCount = 0;
-        if (m_wineList.Take(m_process.m_pProcessList, &m_process.m_nProcessCount, &m_owners, nullptr) ||
+        if (CWineProcessList::Shared().Take(m_process.m_pProcessList, &m_process.m_nProcessCount, &m_owners, nullptr) ||
             SnapshotProcessTable(m_process.m_pProcessList, &m_process.m_nProcessCount, &m_owners, nullptr)) {
             m_bOwnersUnread = true;
             return m_process.m_nProcessCount;

@@ -12,10 +12,12 @@ bool SnapshotProcessTable(ProcessItem* rows, int* count, std::vector<uint32_t>* 
 
 // Under Wine, the system's process list in one call: what a tool-help process snapshot holds,
 // without the snapshot mapped again for each process it hands out (three requests to the Wine
-// server each). Elsewhere (and if the call fails) Take returns false and tool-help serves.
+// server each). Elsewhere (and if the call fails) Take returns false and tool-help serves. One
+// list serves the whole user-interface thread (the pages and the status bar), so that a list
+// one of them has just taken serves the others while its size says nothing has changed.
 class CWineProcessList {
 public:
-    CWineProcessList();
+    static CWineProcessList& Shared();
     ~CWineProcessList();
     CWineProcessList(const CWineProcessList&) = delete;
     CWineProcessList& operator=(const CWineProcessList&) = delete;
@@ -23,14 +25,20 @@ public:
     // Fills rows (a table of kMaxProcesses) and *count, and gives each process's thread count to
     // owners when there is a vector, the thread total to *threads when asked.
     bool Take(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads);
+    // The number of processes, at most kMaxProcesses.
+    bool Count(int* count);
 
 private:
+    CWineProcessList();
+    bool Update();
+
     typedef long(WINAPI* QueryFn)(int, void*, unsigned long, unsigned long*);
     typedef int(WINAPI* WideToAnsiFn)(UINT, DWORD, const wchar_t*, int, char*, int, const char*, BOOL*);
     QueryFn m_pQuery = nullptr;
     WideToAnsiFn m_pWideToAnsi = nullptr;
     char* m_pBuffer = nullptr;
     unsigned long m_nBufferSize = 0;
+    CListReuse m_reuse;
 };
 
 class CProcessSystemWin32 : public IProcessSystem {
@@ -52,7 +60,6 @@ private:
     // it in a refresh takes them: one snapshot serves both.
     std::vector<uint32_t> m_owners;
     bool m_bOwnersUnread = false;
-    CWineProcessList m_wineList;
 };
 
 // The shell's "Open" verb, with no owner window.

@@ -24,3 +24,31 @@ bool AddProcessRow(ProcessItem* rows, int& count, unsigned long id, const char* 
 
 // Number of 4-byte entries in a byte count a system call returned, never more than capacity.
 int EntriesFromBytes(unsigned long bytes, int capacity);
+
+// Whether the last full process list may serve again. Under Wine a full list reads several
+// files of /proc for every process and every thread, while the size it would take is one request
+// to the server. That size counts the processes, their threads and the lengths of their image
+// paths, so an equal size means the same processes with the same threads, unless in between one
+// process ended and another of exactly its size started: a full list is taken again at least
+// every kMaxAgeMs all the same. Times are system ticks in ms (wrapping).
+class CListReuse {
+public:
+    enum { kMaxAgeMs = 500 };
+    bool MayReuse(uint32_t size, uint32_t nowMs) const
+    {
+        return m_bTaken && size == m_nSize && nowMs - m_nTakenMs < static_cast<uint32_t>(kMaxAgeMs);
+    }
+    // A full list was taken at nowMs, after its size was asked and found to be `size`.
+    void Taken(uint32_t size, uint32_t nowMs)
+    {
+        m_bTaken = true;
+        m_nSize = size;
+        m_nTakenMs = nowMs;
+    }
+    void Forget() { m_bTaken = false; }
+
+private:
+    bool m_bTaken = false;
+    uint32_t m_nSize = 0;
+    uint32_t m_nTakenMs = 0;
+};

@@ -382,6 +382,39 @@ TEST(Fallback, RegistryPreferredWheneverReadable)
     EXPECT_EQ(4096, monitor.GetStatValue("VMM\\cpgFree"));
 }
 
+TEST(Fallback, ACounterTheRegistryLacksIsAskedForAgainOnlyAfterASecond)
+{
+    FakeCounters dyn;
+    FakeTimes times;
+    FakeSystem clock;
+    CFallbackCounters counters(dyn, times, &clock);
+    unsigned char buffer[kStatBufferSize];
+    auto asked = [&](const std::string& name) {
+        return std::count(dyn.log.begin(), dyn.log.end(), "query " + name);
+    };
+    for (int i = 0; i <= 20; ++i) {  // a second of refreshes at 50 ms, from 0 to 1000 ms
+        ASSERT_TRUE(counters.Query(kStatThreads, buffer, sizeof buffer));
+        EXPECT_EQ(17, buffer[0]);  // the stand-in's total
+        EXPECT_FALSE(counters.Query(kStatPagesFree, buffer, sizeof buffer));
+        clock.now += 50000;
+    }
+    EXPECT_EQ(2, asked(kStatThreads));  // at 0 and at 1000 ms
+    EXPECT_EQ(2, asked(kStatPagesFree));
+
+    // Once the registry has the counter, it is read from there a second after the last miss, and
+    // from then on at every read.
+    dyn.Set(kStatThreads, 120);
+    clock.now += 900000;  // 950 ms after the miss
+    ASSERT_TRUE(counters.Query(kStatThreads, buffer, sizeof buffer));
+    EXPECT_EQ(17, buffer[0]);
+    clock.now += 50000;
+    ASSERT_TRUE(counters.Query(kStatThreads, buffer, sizeof buffer));
+    EXPECT_EQ(120, buffer[0]);
+    ASSERT_TRUE(counters.Query(kStatThreads, buffer, sizeof buffer));
+    EXPECT_EQ(4, asked(kStatThreads));
+    EXPECT_EQ(2, asked(kStatPagesFree));
+}
+
 TEST(Fallback, ReadingsTooCloseRepeatTheLastFigureAndKeepTheirBase)
 {
     FakeCounters dyn;

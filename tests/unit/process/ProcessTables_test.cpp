@@ -53,4 +53,22 @@ TEST(ProcessTables, EntriesFromBytesRoundsDownAndCaps)
     EXPECT_EQ(EntriesFromBytes(0xFFFFFFFFul, 255), 255);
 }
 
+TEST(ProcessTables, AListServesAgainOnlyAtItsSizeAndForHalfASecond)
+{
+    CListReuse reuse;
+    EXPECT_FALSE(reuse.MayReuse(4000, 10));  // nothing taken yet
+    reuse.Taken(4000, 10);
+    EXPECT_TRUE(reuse.MayReuse(4000, 60));
+    EXPECT_TRUE(reuse.MayReuse(4000, 509));
+    EXPECT_FALSE(reuse.MayReuse(4000, 510));  // old enough to be taken again
+    EXPECT_FALSE(reuse.MayReuse(4080, 60));   // a thread more, or a process
+    EXPECT_FALSE(reuse.MayReuse(3920, 60));
+    // Across the wrap of the system tick.
+    reuse.Taken(4000, 0xFFFFFF00u);
+    EXPECT_TRUE(reuse.MayReuse(4000, 0xF0u));  // 496 ms later
+    EXPECT_FALSE(reuse.MayReuse(4000, 0x200u));
+    reuse.Forget();  // a list that failed
+    EXPECT_FALSE(reuse.MayReuse(4000, 0xFFFFFF01u));
+}
+
 }  // namespace
