@@ -2,7 +2,7 @@
 # Prints what watching costs: korvane.exe's own CPU and the wineserver's (Wine does much of the
 # snapshot and window work there), each as a share of one core over a measuring window, with
 # each page shown, with the window hidden in the notification area, at the update speeds 1000 ms
-# and 50 ms, and paused (Applications page shown, and hidden). Given a second exe, it measures
+# and 50 ms, paused (Applications page shown, and hidden), and with no korvane.exe running. Given a second exe, it measures
 # both in the same run, state by state in turn, and prints them side by side; then the time of
 # one refresh of the shown Performance page for each, with its CPU, and the cost of a full round
 # of module lists (tool-help) against a round of module counts (psapi, where Wine has it).
@@ -128,6 +128,18 @@ for state in "paused (Applications shown)|" "paused and hidden|hide"; do
     row=$(cells 0 3 32781 "${state#*|}")
     echo "| ${state%%|*} |$row$none $(cut -d' ' -f1 /proc/loadavg) |"
 done
+# What the wineserver spends with no korvane.exe at all (the prefix's own processes): the floor
+# under every wineserver figure above.
+server=$(find_in_prefix '^wineserver|/wineserver')
+if [ -n "$server" ]; then
+    s0=$(cpu_ticks "$server")
+    sleep "$SECONDS_WINDOW"
+    s1=$(cpu_ticks "$server")
+    floor=$(awk -v w=$((s1 - s0)) -v hz="$TICKS" -v s="$SECONDS_WINDOW" 'BEGIN { printf "%.2f %%", 100 * w / hz / s }')
+    row=
+    for exe in $EXES; do row="$row — / $floor |"; done
+    echo "| no korvane.exe running |$row$none $(cut -d' ' -f1 /proc/loadavg) |"
+fi
 echo
 echo "  load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
 

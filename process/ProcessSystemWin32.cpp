@@ -50,12 +50,14 @@ bool CWineProcessList::Update()
 {
     if (!m_pQuery || !m_pWideToAnsi)
         return false;
+    DWORD now = ::GetTickCount();
+    if (m_pBuffer && m_reuse.Fresh(now))
+        return true;
     // The size alone: with no room the server counts the processes, threads and path lengths
     // and nothing of /proc is read.
     unsigned long size = 0;
     char none[sizeof(void*)];
     bool sized = m_pQuery(kProcessInformation, none, 0, &size) == kLengthMismatch && size;
-    DWORD now = ::GetTickCount();
     if (m_pBuffer && sized && m_reuse.MayReuse(size, now))
         return true;
     m_reuse.Forget();

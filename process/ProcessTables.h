@@ -30,13 +30,22 @@ int EntriesFromBytes(unsigned long bytes, int capacity);
 // to the server. That size counts the processes, their threads and the lengths of their image
 // paths, so an equal size means the same processes with the same threads, unless in between one
 // process ended and another of exactly its size started: a full list is taken again at least
-// every kMaxAgeMs all the same. Times are system ticks in ms (wrapping).
+// every kMaxAgeMs all the same. A list whose size was found unchanged less than kFreshMs ago
+// serves without asking again (the status bar's tick that follows the Performance page's
+// refresh). Times are system ticks in ms (wrapping).
 class CListReuse {
 public:
-    enum { kMaxAgeMs = 500 };
-    bool MayReuse(uint32_t size, uint32_t nowMs) const
+    enum { kMaxAgeMs = 500, kFreshMs = 20 };
+    // True when the list may serve without even its size being asked.
+    bool Fresh(uint32_t nowMs) const { return m_bTaken && nowMs - m_nCheckedMs < static_cast<uint32_t>(kFreshMs); }
+    // True when a list of the same size as the last full one, taken less than kMaxAgeMs ago, may
+    // serve; its size counts as checked at nowMs.
+    bool MayReuse(uint32_t size, uint32_t nowMs)
     {
-        return m_bTaken && size == m_nSize && nowMs - m_nTakenMs < static_cast<uint32_t>(kMaxAgeMs);
+        if (!m_bTaken || size != m_nSize || nowMs - m_nTakenMs >= static_cast<uint32_t>(kMaxAgeMs))
+            return false;
+        m_nCheckedMs = nowMs;
+        return true;
     }
     // A full list was taken at nowMs, after its size was asked and found to be `size`.
     void Taken(uint32_t size, uint32_t nowMs)
@@ -44,6 +53,7 @@ public:
         m_bTaken = true;
         m_nSize = size;
         m_nTakenMs = nowMs;
+        m_nCheckedMs = nowMs;
     }
     void Forget() { m_bTaken = false; }
 
@@ -51,4 +61,5 @@ private:
     bool m_bTaken = false;
     uint32_t m_nSize = 0;
     uint32_t m_nTakenMs = 0;
+    uint32_t m_nCheckedMs = 0;
 };

@@ -56,18 +56,24 @@ TEST(ProcessTables, EntriesFromBytesRoundsDownAndCaps)
 TEST(ProcessTables, AListServesAgainOnlyAtItsSizeAndForHalfASecond)
 {
     CListReuse reuse;
+    EXPECT_FALSE(reuse.Fresh(10));
     EXPECT_FALSE(reuse.MayReuse(4000, 10));  // nothing taken yet
     reuse.Taken(4000, 10);
-    EXPECT_TRUE(reuse.MayReuse(4000, 60));
-    EXPECT_TRUE(reuse.MayReuse(4000, 509));
-    EXPECT_FALSE(reuse.MayReuse(4000, 510));  // old enough to be taken again
-    EXPECT_FALSE(reuse.MayReuse(4080, 60));   // a thread more, or a process
+    EXPECT_TRUE(reuse.Fresh(29));
+    EXPECT_FALSE(reuse.Fresh(30));  // its size must be asked again
+    EXPECT_FALSE(reuse.MayReuse(4080, 60));  // a thread more, or a process
     EXPECT_FALSE(reuse.MayReuse(3920, 60));
+    EXPECT_FALSE(reuse.Fresh(60));
+    EXPECT_TRUE(reuse.MayReuse(4000, 490));
+    EXPECT_TRUE(reuse.Fresh(509));  // checked at 490
+    EXPECT_FALSE(reuse.MayReuse(4000, 510));  // old enough to be taken again
     // Across the wrap of the system tick.
     reuse.Taken(4000, 0xFFFFFF00u);
+    EXPECT_TRUE(reuse.Fresh(0xFFFFFF10u));
     EXPECT_TRUE(reuse.MayReuse(4000, 0xF0u));  // 496 ms later
     EXPECT_FALSE(reuse.MayReuse(4000, 0x200u));
     reuse.Forget();  // a list that failed
+    EXPECT_FALSE(reuse.Fresh(0xF1u));
     EXPECT_FALSE(reuse.MayReuse(4000, 0xFFFFFF01u));
 }
 
