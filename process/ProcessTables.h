@@ -35,7 +35,7 @@ int EntriesFromBytes(unsigned long bytes, int capacity);
 // refresh). Times are system ticks in ms (wrapping).
 class CListReuse {
 public:
-    enum { kMaxAgeMs = 500, kFreshMs = 20 };
+    enum { kMaxAgeMs = 1000, kFreshMs = 20 };
     // True when the list may serve without even its size being asked.
     bool Fresh(uint32_t nowMs) const { return m_bTaken && nowMs - m_nCheckedMs < static_cast<uint32_t>(kFreshMs); }
     // True when a list of the same size as the last full one, taken less than kMaxAgeMs ago, may

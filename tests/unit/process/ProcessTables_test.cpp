@@ -53,7 +53,7 @@ TEST(ProcessTables, EntriesFromBytesRoundsDownAndCaps)
     EXPECT_EQ(EntriesFromBytes(0xFFFFFFFFul, 255), 255);
 }
 
-TEST(ProcessTables, AListServesAgainOnlyAtItsSizeAndForHalfASecond)
+TEST(ProcessTables, AListServesAgainOnlyAtItsSizeAndForASecond)
 {
     CListReuse reuse;
     EXPECT_FALSE(reuse.Fresh(10));
@@ -64,16 +64,16 @@ TEST(ProcessTables, AListServesAgainOnlyAtItsSizeAndForHalfASecond)
     EXPECT_FALSE(reuse.MayReuse(4080, 60));  // a thread more, or a process
     EXPECT_FALSE(reuse.MayReuse(3920, 60));
     EXPECT_FALSE(reuse.Fresh(60));
-    EXPECT_TRUE(reuse.MayReuse(4000, 490));
-    EXPECT_TRUE(reuse.Fresh(509));  // checked at 490
-    EXPECT_FALSE(reuse.MayReuse(4000, 510));  // old enough to be taken again
+    EXPECT_TRUE(reuse.MayReuse(4000, 990));
+    EXPECT_TRUE(reuse.Fresh(1009));  // checked at 990
+    EXPECT_FALSE(reuse.MayReuse(4000, 1010));  // old enough to be taken again
     // Across the wrap of the system tick.
     reuse.Taken(4000, 0xFFFFFF00u);
     EXPECT_TRUE(reuse.Fresh(0xFFFFFF10u));
-    EXPECT_TRUE(reuse.MayReuse(4000, 0xF0u));  // 496 ms later
-    EXPECT_FALSE(reuse.MayReuse(4000, 0x200u));
+    EXPECT_TRUE(reuse.MayReuse(4000, 0x2E0u));  // 992 ms later
+    EXPECT_FALSE(reuse.MayReuse(4000, 0x300u));
     reuse.Forget();  // a list that failed
-    EXPECT_FALSE(reuse.Fresh(0xF1u));
+    EXPECT_FALSE(reuse.Fresh(0x2E1u));
     EXPECT_FALSE(reuse.MayReuse(4000, 0xFFFFFF01u));
 }
 
