@@ -90,3 +90,34 @@ int CModuleTotal::Update(const ProcessItem* rows, int count, IModuleCounter& cou
         total += m_entries[i].modules;
     return total;
 }
+
+bool CModuleCountCache::Find(uint32_t id, uint64_t size, uint32_t nowMs, int* count) const
+{
+    for (const Slot& slot : m_slots) {
+        if (slot.used && slot.id == id) {
+            if (slot.size != size || nowMs - slot.countedMs >= static_cast<uint32_t>(kMaxAgeMs))
+                return false;
+            *count = slot.count;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CModuleCountCache::Store(uint32_t id, uint64_t size, uint32_t nowMs, int count)
+{
+    Slot* target = nullptr;
+    for (Slot& slot : m_slots) {
+        if (slot.used && slot.id == id) {
+            target = &slot;
+            break;
+        }
+        if (!slot.used && !target)
+            target = &slot;
+    }
+    if (!target) {
+        target = &m_slots[m_nNext];
+        m_nNext = (m_nNext + 1) % kMaxProcesses;
+    }
+    *target = Slot{true, id, size, nowMs, count};
+}

@@ -52,3 +52,28 @@ private:
     int64_t m_nBudget = 0;      // spare counting time, microseconds
     int64_t m_nCountCost = 0;   // recent cost of one count, microseconds
 };
+
+// Where a module count is dear and the size of a process's address space is cheap (under Wine a
+// count reads the other process's loader list one entry at a time, a request to the server for
+// each module, while the size is one request): a library loaded or unloaded maps or unmaps its
+// image and so changes that size, and a process whose size is what it was at its last count keeps
+// that count. A count older than kMaxAgeMs is taken again all the same, for the load and the
+// release of the same number of bytes in between. Times are system ticks in ms (wrapping).
+class CModuleCountCache {
+public:
+    enum { kMaxAgeMs = 30000 };
+    // The count kept for the process at this size; false when it must be counted.
+    bool Find(uint32_t id, uint64_t size, uint32_t nowMs, int* count) const;
+    void Store(uint32_t id, uint64_t size, uint32_t nowMs, int count);
+
+private:
+    struct Slot {
+        bool used;
+        uint32_t id;
+        uint64_t size;
+        uint32_t countedMs;
+        int count;
+    };
+    Slot m_slots[kMaxProcesses] = {};
+    int m_nNext = 0;  // the slot the next newcomer takes once every slot is used
+};

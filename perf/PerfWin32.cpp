@@ -55,9 +55,32 @@ CWin32SystemStatus::CWin32SystemStatus()
     // only NT has and would fail to load, perhaps with a message), and there tool-help's list is
     // a copy of the kernel's, and cheap. The library is kept for the program's life: loading it
     // for every count would cost more than the count.
-    if (IsWine())
+    if (IsWine()) {
         m_hPsapi = ::LoadLibraryA("psapi.dll");
+        m_pQueryProcess = ProcAddress<QueryProcessFn>(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
+    }
     m_pEnumProcessModules = ProcAddress<EnumProcessModulesFn>(m_hPsapi, "EnumProcessModules");
+}
+
+bool CWin32SystemStatus::AddressSpaceSize(HANDLE hProcess, uint64_t* size)
+{
+    // The process's memory counters, of which only the size of its address space is used.
+    struct VmCounters {
+        SIZE_T PeakVirtualSize;
+        SIZE_T VirtualSize;
+        ULONG PageFaultCount;
+        SIZE_T PeakWorkingSetSize, WorkingSetSize;
+        SIZE_T QuotaPeakPagedPoolUsage, QuotaPagedPoolUsage;
+        SIZE_T QuotaPeakNonPagedPoolUsage, QuotaNonPagedPoolUsage;
+        SIZE_T PagefileUsage, PeakPagefileUsage;
+    };
+    const int kProcessVmCounters = 3;
+    VmCounters counters = {};
+    if (!m_pQueryProcess || m_pQueryProcess(hProcess, kProcessVmCounters, &counters, sizeof counters, nullptr) != 0 ||
+        !counters.VirtualSize)
+        return false;
+    *size = static_cast<uint64_t>(counters.VirtualSize);
+    return true;
 }
 
 CWin32SystemStatus::~CWin32SystemStatus()
@@ -96,6 +119,14 @@ int CWin32SystemStatus::CountModules(uint32_t processId)
     if (m_pEnumProcessModules) {
         HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
         if (hProcess) {
+            uint64_t size = 0;
+            bool sized = AddressSpaceSize(hProcess, &size);
+            DWORD now = ::GetTickCount();
+            int kept = 0;
+            if (sized && m_moduleCounts.Find(processId, size, now, &kept)) {
+                ::CloseHandle(hProcess);
+                return kept;
+            }
             // Room for one handle: the byte count that comes back is that of the whole list.
             HMODULE hFirst = nullptr;
             DWORD needed = 0;
@@ -103,7 +134,10 @@ int CWin32SystemStatus::CountModules(uint32_t processId)
             ::CloseHandle(hProcess);
             if (ok) {
                 DWORD count = needed / sizeof(HMODULE);
-                return count > static_cast<DWORD>(kMaxModules) ? kMaxModules : static_cast<int>(count);
+                int modules = count > static_cast<DWORD>(kMaxModules) ? kMaxModules : static_cast<int>(count);
+                if (sized)
+                    m_moduleCounts.Store(processId, size, now, modules);
+                return modules;
             }
         }
     }

@@ -41,6 +41,8 @@ public:
 
 private:
     typedef BOOL(WINAPI* EnumProcessModulesFn)(HANDLE, HMODULE*, DWORD, DWORD*);
+    typedef long(WINAPI* QueryProcessFn)(HANDLE, int, void*, unsigned long, unsigned long*);
+    bool AddressSpaceSize(HANDLE hProcess, uint64_t* size);
 
     ProcessItem m_rows[kMaxProcesses];
     int m_nThreads = 0;
@@ -49,6 +51,8 @@ private:
     CProcess m_modules;
     HMODULE m_hPsapi = nullptr;
     EnumProcessModulesFn m_pEnumProcessModules = nullptr;
+    QueryProcessFn m_pQueryProcess = nullptr;
+    CModuleCountCache m_moduleCounts;
 };
 
 // QueryPerformanceCounter, or the system tick where the machine has no such counter.

@@ -255,6 +255,33 @@ TEST(ModuleTotal, CapacitiesHoldAndAnUnlistableProcessAddsZero)
     EXPECT_TRUE(latency > 0 && latency <= 5000) << latency;
 }
 
+TEST(ModuleTotal, ACountServesWhileTheAddressSpaceKeepsItsSize)
+{
+    CModuleCountCache cache;
+    int count = -1;
+    EXPECT_FALSE(cache.Find(100, 4096000, 0, &count));
+    cache.Store(100, 4096000, 0, 12);
+    cache.Store(104, 9000000, 0, 30);
+    ASSERT_TRUE(cache.Find(100, 4096000, 29999, &count));
+    EXPECT_EQ(12, count);
+    EXPECT_FALSE(cache.Find(100, 4096000 + 65536, 10, &count));  // a library mapped
+    EXPECT_FALSE(cache.Find(100, 4096000, 30000, &count));       // counted again at least every 30 s
+    EXPECT_FALSE(cache.Find(108, 4096000, 10, &count));          // another process
+    cache.Store(100, 4161536, 10, 13);  // a new count replaces the old one
+    ASSERT_TRUE(cache.Find(100, 4161536, 20, &count));
+    EXPECT_EQ(13, count);
+    EXPECT_FALSE(cache.Find(100, 4096000, 20, &count));
+    ASSERT_TRUE(cache.Find(104, 9000000, 20, &count));
+    EXPECT_EQ(30, count);
+
+    // Past its capacity the oldest slots give way; nothing is written out of bounds.
+    for (uint32_t id = 1000; id < 1000 + 2 * kMaxProcesses; ++id)
+        cache.Store(id, id, 30, static_cast<int>(id));
+    ASSERT_TRUE(cache.Find(999 + 2 * kMaxProcesses, 999 + 2 * kMaxProcesses, 40, &count));
+    EXPECT_EQ(999 + 2 * kMaxProcesses, count);
+    EXPECT_FALSE(cache.Find(100, 4161536, 40, &count));
+}
+
 TEST(StatValue, FirstFourBytesLittleEndianWhateverTheType)
 {
     Monitor m;
