@@ -76,19 +76,17 @@ bool CWineProcessList::Update()
     }
     if (status != 0)
         return false;
+    Parse();
     if (sized)
         m_reuse.Taken(size, now);
     return true;
 }
 
-bool CWineProcessList::Take(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads)
+void CWineProcessList::Parse()
 {
-    if (!Update())
-        return false;
-    if (owners)
-        owners->clear();
-    *count = 0;
-    int total = 0;
+    m_owners.clear();
+    m_nRows = 0;
+    m_nThreads = 0;
     for (unsigned long at = 0;;) {
         const SYSTEM_PROCESS_INFORMATION* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(m_pBuffer + at);
         uint32_t id = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p->UniqueProcessId));
@@ -99,16 +97,25 @@ bool CWineProcessList::Take(ProcessItem* rows, int* count, std::vector<uint32_t>
             name[n > 0 ? n : 0] = '\0';
         }
         // Past the table's capacity a process still owns its threads.
-        AddProcessRow(rows, *count, id, name);
-        if (owners)
-            owners->insert(owners->end(), p->NumberOfThreads, id);
-        total += static_cast<int>(p->NumberOfThreads);
+        AddProcessRow(m_rows, m_nRows, id, name);
+        m_owners.insert(m_owners.end(), p->NumberOfThreads, id);
+        m_nThreads += static_cast<int>(p->NumberOfThreads);
         if (!p->NextEntryOffset || at + p->NextEntryOffset >= m_nBufferSize)
             break;
         at += p->NextEntryOffset;
     }
+}
+
+bool CWineProcessList::Take(ProcessItem* rows, int* count, std::vector<uint32_t>* owners, int* threads)
+{
+    if (!Update())
+        return false;
+    memcpy(rows, m_rows, sizeof(ProcessItem) * static_cast<size_t>(m_nRows));
+    *count = m_nRows;
+    if (owners)
+        *owners = m_owners;
     if (threads)
-        *threads = total;
+        *threads = m_nThreads;
     return true;
 }
 
@@ -116,14 +123,7 @@ bool CWineProcessList::Count(int* count)
 {
     if (!Update())
         return false;
-    *count = 0;
-    for (unsigned long at = 0; *count < kMaxProcesses;) {
-        const SYSTEM_PROCESS_INFORMATION* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(m_pBuffer + at);
-        ++*count;
-        if (!p->NextEntryOffset || at + p->NextEntryOffset >= m_nBufferSize)
-            break;
-        at += p->NextEntryOffset;
-    }
+    *count = m_nRows;
     return true;
 }
 

@@ -12,9 +12,10 @@ bool SnapshotProcessTable(ProcessItem* rows, int* count, std::vector<uint32_t>* 
 
 // Under Wine, the system's process list in one call: what a tool-help process snapshot holds,
 // without the snapshot mapped again for each process it hands out (three requests to the Wine
-// server each). Elsewhere (and if the call fails) Take returns false and tool-help serves. One
-// list serves the whole user-interface thread (the pages and the status bar), so that a list
-// one of them has just taken serves the others while its size says nothing has changed.
+// server each), read once for each full list. Elsewhere (and if the call fails) Take returns
+// false and tool-help serves. One list serves the whole user-interface thread (the pages and
+// the status bar), so that a list one of them has just taken serves the others while its size
+// says nothing has changed.
 class CWineProcessList {
 public:
     static CWineProcessList& Shared();
@@ -30,7 +31,10 @@ public:
 
 private:
     CWineProcessList();
+    // Brings the list up to date; false when there is none.
     bool Update();
+    // Reads a new full list into the rows, the thread owners and the thread total, once.
+    void Parse();
 
     typedef long(WINAPI* QueryFn)(int, void*, unsigned long, unsigned long*);
     typedef int(WINAPI* WideToAnsiFn)(UINT, DWORD, const wchar_t*, int, char*, int, const char*, BOOL*);
@@ -39,6 +43,10 @@ private:
     char* m_pBuffer = nullptr;
     unsigned long m_nBufferSize = 0;
     CListReuse m_reuse;
+    ProcessItem m_rows[kMaxProcesses];
+    int m_nRows = 0;
+    int m_nThreads = 0;
+    std::vector<uint32_t> m_owners;
 };
 
 class CProcessSystemWin32 : public IProcessSystem {
